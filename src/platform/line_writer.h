@@ -1,0 +1,54 @@
+// Lines of text written as the document and the console expect them.
+#ifndef KESSAVINE_PLATFORM_LINE_WRITER_H_
+#define KESSAVINE_PLATFORM_LINE_WRITER_H_
+
+#include <cstddef>
+#include <string>
+
+#include "platform/platform.h"
+
+// Writes lines to an output file. Every LF byte appended, and the LF that
+// ends each line, reaches the file as CR LF; no other byte changes. Each line
+// is handed to the system when it ends, so the file holds every finished line
+// at every moment.
+//
+// A failed write puts the writer into a failed state in which every later
+// append is dropped; HasFailed tells so at the end of a run. Appending never
+// allocates memory.
+class CLineWriter {
+ public:
+  CLineWriter() = default;
+  // A writer on the process's standard output.
+  enum StandardOutputTag { kStandardOutput };
+  explicit CLineWriter(StandardOutputTag) { m_out.AttachStandardOutput(); }
+  CLineWriter(const CLineWriter&) = delete;
+  CLineWriter& operator=(const CLineWriter&) = delete;
+
+  // See COutputFile::Open.
+  bool Open(const char* path) { return m_out.Open(path); }
+  bool IsOpen() const { return m_out.IsOpen(); }
+
+  // Appends `piece` up to its first NUL byte.
+  void Append(const char* piece);
+  void Append(const std::string& piece) { Append(piece.c_str()); }
+  // Appends exactly `size` bytes.
+  void Append(const char* data, size_t size);
+
+  // Ends the line with CR LF and hands everything appended to the system.
+  void EndLine();
+
+  bool HasFailed() const { return m_failed; }
+
+ private:
+  void Flush();
+
+  COutputFile m_out;
+  char m_buffer[4096];
+  size_t m_used = 0;
+  bool m_failed = false;
+};
+
+// The process's standard output, as a line writer.
+CLineWriter& StandardOutput();
+
+#endif  // KESSAVINE_PLATFORM_LINE_WRITER_H_

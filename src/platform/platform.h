@@ -1,0 +1,142 @@
+// The operating-system seam. Everything the converter needs of the system is
+// declared here and implemented once per system: platform_posix.cc and
+// platform_win32.cc. CMake compiles exactly one of them.
+#ifndef KESSAVINE_PLATFORM_PLATFORM_H_
+#define KESSAVINE_PLATFORM_PLATFORM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <string>
+
+// Raised by every allocation that cannot get memory.
+using CMemoryException = std::bad_alloc;
+
+// The byte that joins a folder path and an entry name: '/' or '\'.
+extern const char kPathSeparator;
+
+// Raises the limit on open files as far as the system allows: every folder
+// level of a walk keeps one listing open, and the empty-folder test nests a
+// second chain of them, so a deep tree needs two handles per level.
+void RaiseOpenFileLimit();
+
+// An output file written with raw bytes: the bookmark document or standard
+// output. No translation happens here; see CLineWriter.
+class COutputFile {
+ public:
+  COutputFile() = default;
+  ~COutputFile();
+  COutputFile(const COutputFile&) = delete;
+  COutputFile& operator=(const COutputFile&) = delete;
+
+  // Opens `path` for reading and writing, creating an ordinary writable file
+  // or cutting an existing one to length zero. Takes no exclusive access, so
+  // other programs may read the file meanwhile. False when the system refuses
+  // (missing directory, a directory, a read-only file, an empty path, ...);
+  // the file system is then left as it was.
+  bool Open(const char* path);
+
+  // Writes to the process's standard output from now on. Never closed.
+  void AttachStandardOutput();
+
+  bool IsOpen() const { return m_handle != kNoHandle; }
+
+  // Writes all `size` bytes; false when the system reports a failure.
+  bool WriteAll(const char* data, size_t size);
+
+ private:
+  static constexpr intptr_t kNoHandle = -1;
+  intptr_t m_handle = kNoHandle;
+  bool m_owned = false;
+};
+
+// A shortcut file opened for reading raw bytes.
+class CInputFile {
+ public:
+  CInputFile() = default;
+  ~CInputFile();
+  CInputFile(const CInputFile&) = delete;
+  CInputFile& operator=(const CInputFile&) = delete;
+
+  // Opens `name`, resolved against the current directory, for reading only.
+  // Never creates a file and never blocks: anything that is not a regular
+  // file after following a symbolic link (a FIFO, socket, device or
+  // directory) is refused as if it could not be opened.
+  bool Open(const char* name);
+
+  // Reads up to `size` bytes. Returns the count read; 0 at end of file and
+  // also when the read fails, which a reader treats alike.
+  size_t Read(char* buffer, size_t size);
+
+ private:
+  static constexpr intptr_t kNoHandle = -1;
+  intptr_t m_handle = kNoHandle;
+};
+
+// Changes the process's current directory. Relative paths are resolved
+// against the directory that was current when this object was made, not
+// against wherever an earlier change went, so a walk can enter every folder
+// of a relative tree by its path as formed.
+class CStartingDirectory {
+ public:
+  CStartingDirectory();
+  ~CStartingDirectory();
+  CStartingDirectory(const CStartingDirectory&) = delete;
+  CStartingDirectory& operator=(const CStartingDirectory&) = delete;
+
+  // False when the system refuses the change (missing, not a directory, no
+  // permission, path too long); the current directory may then be anywhere.
+  bool ChangeTo(const std::string& path) const;
+
+ private:
+  struct Start;  // What each system keeps of the starting directory.
+  Start* m_start;
+};
+
+// Lists the current directory: every entry, hidden ones and the dot entries
+// "." and ".." included, in the order the system returns them. Symbolic links
+// and junctions that lead to directories are passed over, so a walk never
+// follows them and a link cycle cannot trap it; links to files are files.
+//
+// The listing looks one entry ahead: FindNextFile makes the next entry
+// current and tells whether yet another one follows.
+class CFileFind {
+ public:
+  CFileFind() = default;
+  ~CFileFind() { Close(); }
+  CFileFind(const CFileFind&) = delete;
+  CFileFind& operator=(const CFileFind&) = delete;
+
+  // Starts (or restarts) the listing of the current directory with the
+  // pattern "*.*", which matches every name. True when there is an entry.
+  // False, with nothing to list, when the directory cannot be read.
+  bool FindFile();
+
+  // Makes the next entry current; true when another entry follows it.
+  bool FindNextFile();
+
+  const std::string& GetFileName() const { return m_current.name; }
+  bool IsDirectory() const { return m_current.isDirectory; }
+  bool IsDots() const;
+
+  void Close();
+
+ private:
+  struct Entry {
+    std::string name;
+    bool isDirectory = false;
+  };
+
+  // The system's part: open the listing and read its first entry; read the
+  // following entry; close. Both reads pass over links to directories.
+  bool OpenListing(Entry& first);
+  bool ReadEntry(Entry& entry);
+  void CloseListing();
+
+  void* m_handle = nullptr;
+  Entry m_current;
+  Entry m_next;
+  bool m_hasNext = false;
+};
+
+#endif  // KESSAVINE_PLATFORM_PLATFORM_H_

@@ -1,0 +1,55 @@
+// Text-mode reading of a file's bytes, the same on every system.
+#ifndef KESSAVINE_PLATFORM_TEXT_READER_H_
+#define KESSAVINE_PLATFORM_TEXT_READER_H_
+
+#include <cstddef>
+
+#include "platform/platform.h"
+
+// Delivers the characters of a text file one at a time: CR LF reads as LF
+// (also where the pair falls across two blocks of the underlying reads), a
+// CR not followed by LF is an ordinary character, a 0x1A byte ends the file,
+// and every other byte, NUL and bytes above 127 included, reads unchanged.
+// A failing read counts as end of file. Reading allocates nothing.
+class CTextReader {
+ public:
+  static constexpr int kEnd = -1;
+
+  // Reads `file`, which must outlive the reader.
+  explicit CTextReader(CInputFile& file) : m_file(&file) {}
+  // Reads `size` bytes of memory, handed out `block` bytes per underlying
+  // read, the way the file reads would hand them out.
+  CTextReader(const char* data, size_t size, size_t block)
+      : m_data(data), m_dataLeft(size), m_block(block) {}
+
+  // The next character as 0..255, or kEnd from the end of the file on.
+  int Get() {
+    if (m_pos == m_end && !Fill()) return kEnd;
+    const unsigned char c = static_cast<unsigned char>(m_buffer[m_pos++]);
+    if (c == 0x1A) {
+      m_ended = true;
+      m_pos = m_end;
+      return kEnd;
+    }
+    if (c == '\r' && (m_pos < m_end || Fill()) && m_buffer[m_pos] == '\n') {
+      ++m_pos;
+      return '\n';
+    }
+    return c;
+  }
+
+ private:
+  bool Fill();
+
+  CInputFile* m_file = nullptr;
+  const char* m_data = nullptr;
+  size_t m_dataLeft = 0;
+  size_t m_block = 0;
+
+  char m_buffer[4096];
+  size_t m_pos = 0;
+  size_t m_end = 0;
+  bool m_ended = false;
+};
+
+#endif  // KESSAVINE_PLATFORM_TEXT_READER_H_
