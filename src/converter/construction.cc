@@ -1,0 +1,15 @@
+#include "converter/bookmark_converter.h"
+
+CBookmarkConverter::CBookmarkConverter(const char* bookmarkFile, const char* favoritesDir)
+    : m_strBookmarkFile(bookmarkFile), m_strFavoritesDir(favoritesDir) {
+  m_bOpenFailed = false;
+  if (!m_file.Open(bookmarkFile)) {
+    CLineWriter& out = StandardOutput();
+    out.Append("failure to open file: ");
+    out.Append(bookmarkFile);
+    out.EndLine();
+    m_bOpenFailed = true;
+  }
+}
+
+std::string CBookmarkConverter::GetFavoritesDir() const { return m_strFavoritesDir; }

@@ -1,0 +1,102 @@
+// Reading one Internet Shortcut file into one bookmark line.
+#include <cstddef>
+
+#include "converter/bookmark_converter.h"
+
+namespace {
+
+// Lines that start this far into a file are no longer searched for the
+// address. Real shortcut files are a few hundred bytes.
+constexpr size_t kSearchLimit = 1 << 20;
+
+char Upper(int c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); }
+
+bool IsBlank(int c) { return c == ' ' || c == '\t'; }
+
+// Recognises section header lines, fed one character at a time: a line
+// whose first non-blank character is '[' starts a section, and a line that
+// is "[InternetShortcut]" in any case, with blanks around it, starts the
+// section that holds the address.
+class CSectionHeader {
+ public:
+  void Feed(int c) {
+    if (m_state == kLeading) {
+      if (IsBlank(c)) return;
+      m_startsSection = c == '[';
+      m_state = kName;
+    }
+    if (m_state == kName) {
+      if (Upper(c) == kSectionName[m_matched]) {
+        if (kSectionName[++m_matched] == '\0') m_state = kTrailing;
+        return;
+      }
+      m_state = kOther;
+    } else if (m_state == kTrailing && !IsBlank(c)) {
+      m_state = kOther;
+    }
+  }
+  bool StartsSection() const { return m_startsSection; }
+  bool IsShortcutSection() const { return m_state == kTrailing; }
+
+ private:
+  static constexpr const char* kSectionName = "[INTERNETSHORTCUT]";
+  enum { kLeading, kName, kTrailing, kOther } m_state = kLeading;
+  size_t m_matched = 0;
+  bool m_startsSection = false;
+};
+
+// The rest of the current line, up to its end or a NUL byte.
+std::string ReadRestOfLine(CTextReader& reader) {
+  std::string text;
+  int c;
+  while ((c = reader.Get()) != CTextReader::kEnd && c != '\n' && c != '\0') {
+    text.push_back(static_cast<char>(c));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string ReadShortcutAddress(CTextReader& reader) {
+  static const char kKey[] = "URL=";
+  bool inShortcutSection = false;
+  size_t consumed = 0;
+  for (size_t line = 0; consumed < kSearchLimit; ++line) {
+    // The key is looked for where the address may stand: the second line,
+    // and any line of the [InternetShortcut] section.
+    const bool mayHoldAddress = line == 1 || inShortcutSection;
+    CSectionHeader header;
+    bool mayBeKey = mayHoldAddress;
+    size_t matched = 0;
+    int c;
+    while ((c = reader.Get()) != CTextReader::kEnd && c != '\n') {
+      ++consumed;
+      if (mayBeKey) {
+        if (Upper(c) != kKey[matched]) {
+          mayBeKey = false;
+        } else if (++matched == 4) {
+          return ReadRestOfLine(reader);
+        }
+      }
+      header.Feed(c);
+    }
+    if (c == CTextReader::kEnd) break;
+    ++consumed;
+    if (header.StartsSection()) inShortcutSection = header.IsShortcutSection();
+  }
+  return std::string();
+}
+
+void CBookmarkConverter::WriteBookmark(std::string fileName) {
+  std::string urlText;
+  {
+    CInputFile file;
+    if (file.Open(fileName.c_str())) {
+      CTextReader reader(file);
+      urlText = ReadShortcutAddress(reader);
+    }
+  }
+  // The bookmark name is the file name less its ".url".
+  fileName.resize(fileName.size() < 4 ? 0 : fileName.size() - 4);
+  WriteBookmarkLine(urlText, fileName);
+}
