@@ -1,0 +1,75 @@
+#include "driver/run.h"
+
+#include "converter/bookmark_converter.h"
+#include "platform/line_writer.h"
+#include "platform/platform.h"
+
+namespace {
+
+const char* const kUsage[] = {
+    "Husage: ",
+    "\t1.KESSAVINE ",
+    "\t\tIE FAVORITE DIRECTORY : c:\\windows\\favorites",
+    "\t\tNETSCAPE BOOKMARK FILE: bookmark.html",
+    "",
+    "\t2.KESSAVINE c:\\mybookmark.html",
+    "\t\tIE FAVORITE DIRECTORY : c:\\windows\\favorites",
+    "\t\tNETSCAPE BOOKMARK FILE: c:\\mybookmark.html",
+    "",
+    "\t3.KESSAVINE mybookmark.html c:\\win\\favorites",
+    "\t\tIE FAVORITE DIRECTORY : c:\\win\\favorites",
+    "\t\tNETSCAPE BOOKMARK FILE: mybookmark.html",
+};
+
+void PrintLine(const char* text, const char* argument) {
+  CLineWriter& out = StandardOutput();
+  out.Append(text);
+  out.Append(argument);
+  out.EndLine();
+}
+
+int Convert(const char* bookmarkFile, const char* favoritesDir) {
+  CBookmarkConverter converter(bookmarkFile, favoritesDir);
+  if (converter.m_bOpenFailed) return 1;
+  converter.WriteHeader();
+  converter.BeginList();
+  converter.WalkFavorites(converter.GetFavoritesDir());
+  converter.EndList();
+  // Writes are not checked line by line; a failed one leaves the document
+  // short, and the run says so once at the end.
+  if (converter.m_file.HasFailed()) {
+    PrintLine("failure to write file: ", bookmarkFile);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void PrintUsage() {
+  CLineWriter& out = StandardOutput();
+  for (const char* line : kUsage) {
+    out.Append(line);
+    out.EndLine();
+  }
+}
+
+int Run(int argc, char* argv[]) {
+  const int words = argc - 1;
+  if (words == 1 && argv[1][0] == '/' && argv[1][1] == '?') {
+    PrintUsage();
+    return 0;
+  }
+  if (words > 2) {
+    PrintUsage();
+    return 2;
+  }
+  RaiseOpenFileLimit();
+  try {
+    return Convert(words >= 1 ? argv[1] : "bookmark.html",
+                   words >= 2 ? argv[2] : "c:\\windows\\favorites");
+  } catch (const CMemoryException&) {
+    PrintLine("failure to allocate memory", "");
+    return 1;
+  }
+}

@@ -1,0 +1,14 @@
+// The run of the program: the command line, the usage text and the order in
+// which a conversion's steps are called.
+#ifndef KESSAVINE_DRIVER_RUN_H_
+#define KESSAVINE_DRIVER_RUN_H_
+
+// Writes the twelve lines of the usage text to standard output.
+void PrintUsage();
+
+// Runs the program on its command line; returns the exit status: 0 for the
+// usage text or a complete document, 1 when the document could not be
+// opened or written, or memory ran out, 2 for too many words.
+int Run(int argc, char* argv[]);
+
+#endif  // KESSAVINE_DRIVER_RUN_H_
