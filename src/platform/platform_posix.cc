@@ -119,8 +119,9 @@ bool Classify(DIR* dir, const dirent* found, bool& isDirectory) {
       isDirectory = false;  // A dangling link or a vanished entry: a file.
       return true;
     }
-    if (type == DT_LNK) return !S_ISDIR(status.st_mode);
-    type = S_ISDIR(status.st_mode) ? DT_DIR : DT_REG;
+    if (type == DT_LNK && S_ISDIR(status.st_mode)) return false;
+    isDirectory = type == DT_UNKNOWN && S_ISDIR(status.st_mode);
+    return true;
   }
   isDirectory = type == DT_DIR;
   return true;

@@ -1,0 +1,120 @@
+"""The command line, the usage text, opening the document and the empty
+document."""
+
+import os
+import stat
+import unittest
+
+from harness import (Case, EMPTY_DOCUMENT, USAGE, WINDOWS, change_failure, native)
+
+
+class Usage(Case):
+    def test_slash_question_mark_prints_usage_and_touches_no_file(self):
+        self.make({"bookmark.html": b"kept"})
+        for word in ["/?", "/?x", "/??"]:
+            with self.subTest(word=word):
+                self.assertEqual(self.run_program(word), (0, USAGE))
+                self.assertEqual(sorted(os.listdir(self.dir)), ["bookmark.html"])
+                with open(self.path("bookmark.html"), "rb") as f:
+                    self.assertEqual(f.read(), b"kept")
+
+    def test_three_or_more_words_print_usage_with_status_2(self):
+        for words in [["a", "b", "c"], ["/?", "b", "c", "d"]]:
+            with self.subTest(words=words):
+                self.assertEqual(self.run_program(*words), (2, USAGE))
+                self.assertEqual(os.listdir(self.dir), [])
+
+    def test_other_single_words_are_the_document_path(self):
+        # Windows forbids "?" in file names.
+        for word in ["-?", "?x", "h"] if not WINDOWS else ["-h", "x"]:
+            with self.subTest(word=word):
+                status, out = self.run_program(word)
+                self.assertEqual(out, change_failure(r"c:\windows\favorites"))
+                self.assertEqual(status, 0)
+                with open(self.path(word), "rb") as f:
+                    self.assertEqual(f.read(), EMPTY_DOCUMENT)
+
+    def test_words_beginning_with_slash_are_paths_not_options(self):
+        # Without privileges these paths in the root cannot be created, which
+        # shows that they were taken as document paths.
+        for words in [["/"], ["/h"], ["/?", self.dir]]:
+            with self.subTest(words=words):
+                status, out = self.run_program(*words, unprivileged=True)
+                self.assertEqual(out, b"failure to open file: " + words[0].encode() + b"\r\n")
+                self.assertEqual(status, 1)
+
+
+class Document(Case):
+    def test_no_word_writes_bookmark_html_from_the_default_directory(self):
+        status, out = self.run_program()
+        self.assertEqual(out, change_failure(r"c:\windows\favorites"))
+        self.assertEqual(status, 0)
+        with open(self.path("bookmark.html"), "rb") as f:
+            self.assertEqual(f.read(), EMPTY_DOCUMENT)
+
+    def test_empty_favorites_directory_gives_the_ten_line_document(self):
+        self.make({"fav": {}, "doc.html": b"old content that must go" * 100})
+        self.assertConverts(self.path("fav"), EMPTY_DOCUMENT)
+
+    def test_folders_without_shortcut_files_give_the_ten_line_document(self):
+        self.make({"fav": {"desktop.ini": b"[.ShellClassInfo]\r\n", "Old": {"Older": {},
+                                                                            "notes.txt": b"x"}}})
+        self.assertConverts(self.path("fav"), EMPTY_DOCUMENT)
+
+    def test_missing_favorites_directory_is_reported_once(self):
+        missing = native(self.path("missing"))
+        self.assertConverts(self.path("missing"), EMPTY_DOCUMENT, change_failure(missing))
+
+    def test_new_document_is_an_ordinary_writable_file(self):
+        self.make({"fav": {}})
+        old = os.umask(0o022)
+        try:
+            self.convert(self.path("fav"))
+        finally:
+            os.umask(old)
+        mode = os.stat(self.path("doc.html")).st_mode
+        self.assertTrue(stat.S_ISREG(mode))
+        if not WINDOWS:
+            self.assertEqual(stat.S_IMODE(mode), 0o644)
+
+
+class OpenFailure(Case):
+    def assertOpenFails(self, path, **kwargs):
+        self.make({"fav": {"a.url": b"[InternetShortcut]\r\nURL=http://a/\r\n"}})
+        before = sorted(os.listdir(self.dir))
+        status, out = self.run_program(path, native(self.path("fav")), **kwargs)
+        self.assertEqual(out, b"failure to open file: " + path.encode() + b"\r\n")
+        self.assertEqual(status, 1)
+        self.assertEqual(sorted(os.listdir(self.dir)), before)
+
+    def test_missing_directory(self):
+        self.assertOpenFails(native("no/such/doc.html"))
+
+    def test_directory_as_document(self):
+        os.mkdir(self.path("adir"))
+        self.assertOpenFails("adir")
+
+    def test_empty_path(self):
+        self.assertOpenFails("")
+
+    @unittest.skipIf(WINDOWS, "Wine run as root writes read-only files; see the Windows notes")
+    def test_read_only_document_keeps_its_content(self):
+        self.make({"ro.html": b"precious"})
+        os.chmod(self.path("ro.html"), 0o444)
+        self.assertOpenFails("ro.html", unprivileged=True)
+        with open(self.path("ro.html"), "rb") as f:
+            self.assertEqual(f.read(), b"precious")
+
+
+@unittest.skipIf(WINDOWS, "/dev/full is a POSIX device")
+class WriteFailure(Case):
+    def test_full_device_is_reported_after_the_walk(self):
+        self.make({"fav": {"a.url": b"[InternetShortcut]\r\nURL=http://a/\r\n"}})
+        status, out = self.run_program("/dev/full", self.path("fav", "missing"))
+        self.assertEqual(out, change_failure(self.path("fav", "missing")) +
+                         b"failure to write file: /dev/full\r\n")
+        self.assertEqual(status, 1)
+
+
+if __name__ == "__main__":
+    unittest.main()
