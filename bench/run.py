@@ -19,14 +19,18 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def timed(command):
-    """Runs `command`; returns (seconds, peak resident KiB)."""
+    """Runs `command`; returns its wall time in seconds."""
     start = time.perf_counter()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
-    elapsed = time.perf_counter() - start
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"{command} failed")
-    return elapsed, usage.ru_maxrss
+    subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    return time.perf_counter() - start
+
+
+def peak_kib(command):
+    """Peak resident memory of `command`, from /usr/bin/time: the rusage of a
+    child forked from this script would include the script's own memory."""
+    done = subprocess.run(["/usr/bin/time", "-f", "%M"] + command, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.PIPE, check=True)
+    return int(done.stderr.split()[-1])
 
 
 def ensure_tree(root, *spec):
@@ -37,15 +41,13 @@ def ensure_tree(root, *spec):
 
 
 def compare(program, floor, tree, document, runs):
-    ours, base, peaks = [], [], []
     timed([program, document, tree])  # warm the page cache
     timed([floor, tree])
+    ours, base = [], []
     for _ in range(runs):
-        seconds, peak = timed([program, document, tree])
-        ours.append(seconds)
-        peaks.append(peak)
-        base.append(timed([floor, tree])[0])
-    return statistics.median(ours), statistics.median(base), max(peaks)
+        ours.append(timed([program, document, tree]))
+        base.append(timed([floor, tree]))
+    return statistics.median(ours), statistics.median(base), peak_kib([program, document, tree])
 
 
 def main():
@@ -79,7 +81,7 @@ def main():
         if not os.path.isdir(chain):
             subprocess.run([sys.executable, os.path.join(HERE, "make-tree.py"), "--chain", chain,
                             str(levels)], check=True)
-        seconds = statistics.median(timed([program, document, chain])[0] for _ in range(args.runs))
+        seconds = statistics.median(timed([program, document, chain]) for _ in range(args.runs))
         print(f"chain of {levels} folders: {seconds:.3f}s")
 
 

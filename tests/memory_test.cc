@@ -63,13 +63,14 @@ TEST_F(MemoryTest, OnlyTheShortcutWhoseReadingFailedIsLeftOut) {
   const fs::path fav = root_ / "fav";
   WriteFile(fav / "small.url", "[InternetShortcut]\r\nURL=http://small.example/\r\n");
   // Reading this address needs a buffer larger than the limit below.
-  WriteFile(fav / "huge.url", "[InternetShortcut]\r\nURL=http://" + std::string(20000, 'h') + "\r\n");
+  WriteFile(fav / "huge.url",
+            "[InternetShortcut]\r\nURL=http://" + std::string(200000, 'h') + "\r\n");
   WriteFile(fav / "other.url", "[InternetShortcut]\r\nURL=http://other.example/\r\n");
   const fs::path doc = root_ / "doc.html";
   CBookmarkConverter converter(doc.string().c_str(), fav.string().c_str());
   ASSERT_FALSE(converter.m_bOpenFailed);
   {
-    FailLargeAllocations fail(8192);
+    FailLargeAllocations fail(100000);
     converter.WalkFavorites(converter.GetFavoritesDir());
   }
   const std::string tail =
@@ -83,13 +84,13 @@ TEST_F(MemoryTest, OnlyTheShortcutWhoseReadingFailedIsLeftOut) {
 
 TEST_F(MemoryTest, ElsewhereTheRunEndsWithAMessage) {
   const std::string doc = (root_ / "doc.html").string();
-  std::string favorites = (root_ / "fav").string() + std::string(10000, '/');
+  std::string favorites = (root_ / "fav").string() + std::string(200000, '/');
   char name[] = "kessavine";
   char* argv[] = {name, const_cast<char*>(doc.c_str()), favorites.data(), nullptr};
   ::testing::internal::CaptureStdout();
   int status;
   {
-    FailLargeAllocations fail(8192);
+    FailLargeAllocations fail(100000);
     status = ::Run(3, argv);
   }
   std::string out = ::testing::internal::GetCapturedStdout();

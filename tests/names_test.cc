@@ -11,12 +11,11 @@ TEST(ShortcutName, EndsInDotUrlFoldingOnlyAsciiLetters) {
     const char* name;
     bool isShortcut;
   } kCases[] = {
-      {"News.url", true},      {"NEWS.URL", true},      {"News.uRl", true},
-      {".url", true},          {".URL", true},          {"A.b.URL", true},
-      {"url", false},          {"a.u", false},          {"", false},
-      {"News.url.bak", false}, {"News.lnk", false},     {"desktop.ini", false},
-      {"Newsurl", false},      {"News.ur", false},      {"News,url", false},
-      {"News.url ", false},    {"x.\xd5rl", false},     {"x.\xf5RL", false},
+      {"News.url", true},  {"NEWS.URL", true},      {"News.uRl", true},  {".url", true},
+      {".URL", true},      {"A.b.URL", true},       {"url", false},      {"a.u", false},
+      {"", false},         {"News.url.bak", false}, {"News.lnk", false}, {"desktop.ini", false},
+      {"Newsurl", false},  {"News.ur", false},      {"News,url", false}, {"News.url ", false},
+      {"x.\xd5rl", false}, {"x.\xf5RL", false},
   };
   for (const auto& c : kCases) EXPECT_EQ(IsShortcutName(c.name), c.isShortcut) << c.name;
 }

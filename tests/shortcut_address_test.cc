@@ -34,16 +34,18 @@ const struct {
     {"empty address", "[InternetShortcut]\r\nURL=\r\n", ""},
     {"address of 1500 characters", "[InternetShortcut]\r\nURL=" + kLongAddress + "\r\n",
      kLongAddress},
-    {"blanks kept", "[InternetShortcut]\r\nURL= http://x.example/ \t\r\n",
-     " http://x.example/ \t"},
+    {"blanks kept", "[InternetShortcut]\r\nURL= http://x.example/ \t\r\n", " http://x.example/ \t"},
     {"lone CR kept", "[InternetShortcut]\r\nURL=a\rb\r\r\n", "a\rb\r"},
     {"CR as the last byte", "[InternetShortcut]\r\nURL=ab\r", "ab\r"},
     {"NUL ends the address", std::string("[InternetShortcut]\r\nURL=ab\0cd\r\n", 29), "ab"},
-    {"0x1A ends the file", "[InternetShortcut]\r\nURL=ab\x1A" "cd\r\n", "ab"},
+    {"0x1A ends the file",
+     "[InternetShortcut]\r\nURL=ab\x1A"
+     "cd\r\n",
+     "ab"},
     {"bytes above 127 kept", "[InternetShortcut]\r\nURL=http://x/\xE5\xFF\x80\r\n",
      "http://x/\xE5\xFF\x80"},
-    {"second line is the address whatever the first",
-     "[Other]\r\nURL=http://second.example/\r\n", "http://second.example/"},
+    {"second line is the address whatever the first", "[Other]\r\nURL=http://second.example/\r\n",
+     "http://second.example/"},
     {"DEFAULT section first",
      "[DEFAULT]\r\nBASEURL=http://www.example.se/gbg/index.aspx\r\n[InternetShortcut]\r\n"
      "URL=http://www.example.se/gbg/index.aspx\r\nModified=30BAFFBF81DFC501CE\r\n",
@@ -72,7 +74,10 @@ const struct {
     {"one line", "[InternetShortcut]\r\n", ""},
     {"one line without line end", "[InternetShortcut]", ""},
     {"short second line", "[InternetShortcut]\r\nURL\r\n", ""},
-    {"0x1A in the first line", "[Intern\x1A" "etShortcut]\r\nURL=http://x/\r\n", ""},
+    {"0x1A in the first line",
+     "[Intern\x1A"
+     "etShortcut]\r\nURL=http://x/\r\n",
+     ""},
     {"no URL at all", "[InternetShortcut]\r\nIconIndex=1\r\nIconFile=C:\\x.ico\r\n", ""},
     {"no shortcut section", "[{000214A0-0000-0000-C000-000000000046}]\r\nProp3=19,2\r\n", ""},
 };
@@ -95,7 +100,10 @@ TEST(ShortcutAddress, SearchEndsAMebibyteIntoTheFile) {
 }
 
 TEST(TextReader, TranslatesLikeATextModeStream) {
-  const std::string bytes("a\r\nb\rc\r\r\n\0\xFF\x1A" "after", 14);
+  const std::string bytes(
+      "a\r\nb\rc\r\r\n\0\xFF\x1A"
+      "after",
+      14);
   for (const size_t block : {1, 2, 4096}) {
     CTextReader reader(bytes.data(), bytes.size(), block);
     std::string got;

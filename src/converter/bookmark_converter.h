@@ -49,8 +49,11 @@ class CBookmarkConverter {
   // depth, or cannot be examined. Returns with `parent` current again.
   bool IsFolderEmpty(std::string parent, std::string name);
   // Writes the bookmark line of the shortcut file `fileName` in the current
-  // directory. May raise CMemoryException, before any of the line is written.
-  void WriteBookmark(std::string fileName);
+  // directory. Only a regular file is opened and read; anything else (a
+  // FIFO, socket or device) gets the line of a file that cannot be opened,
+  // with an empty address, so the run never waits on it. May raise
+  // CMemoryException, before any of the line is written.
+  void WriteBookmark(std::string fileName, bool isRegularFile);
 
   CLineWriter m_file;
   bool m_bOpenFailed;
@@ -66,7 +69,7 @@ class CBookmarkConverter {
   void WriteFolderHeading(const std::string& name);
   void WriteBookmarkLine(const std::string& urlText, const std::string& name);
 
-  CStartingDirectory m_startingDirectory;
+  CCurrentDirectory m_currentDirectory;
 };
 
 // The folder path of entry `name` in the folder `parent`: the two joined by

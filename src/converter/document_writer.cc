@@ -1,4 +1,6 @@
 // The lines of the bookmark document.
+#include <cstring>
+
 #include "converter/bookmark_converter.h"
 
 namespace {
@@ -15,29 +17,26 @@ const char* const kHeader[] = {
 
 // A double quote would end the HREF value early and let the rest of the
 // address pass as attributes; browsers write it as %22 in an address anyway.
-const char* UrlReplacement(char c) { return c == '"' ? "%22" : nullptr; }
+constexpr char kUrlSpecials[] = "\"";
+const char* UrlReplacement(char) { return "%22"; }
 
 // Names come from file names. Windows forbids < and > in them, but other
 // systems allow them, and unescaped they would be live markup.
-const char* NameReplacement(char c) {
-  if (c == '<') return "&lt;";
-  if (c == '>') return "&gt;";
-  return nullptr;
-}
+constexpr char kNameSpecials[] = "<>";
+const char* NameReplacement(char c) { return c == '<' ? "&lt;" : "&gt;"; }
 
-// Appends `piece` up to its first NUL byte, with each byte for which
-// `replacement` gives a text written as that text.
-void AppendEscaped(CLineWriter& out, const std::string& piece, const char* (*replacement)(char)) {
-  const char* run = piece.c_str();
-  const char* p = run;
-  for (; *p != '\0'; ++p) {
-    if (const char* text = replacement(*p)) {
-      out.Append(run, static_cast<size_t>(p - run));
-      out.Append(text);
-      run = p + 1;
-    }
+// Appends `piece` up to its first NUL byte, with each byte of `specials`
+// written as the text that `replacement` gives for it.
+void AppendEscaped(CLineWriter& out, const std::string& piece, const char* specials,
+                   const char* (*replacement)(char)) {
+  const char* p = piece.c_str();
+  for (;;) {
+    const size_t run = std::strcspn(p, specials);
+    out.Append(p, run);
+    p += run;
+    if (*p == '\0') return;
+    out.Append(replacement(*p++));
   }
-  out.Append(run, static_cast<size_t>(p - run));
 }
 
 }  // namespace
@@ -62,18 +61,18 @@ void CBookmarkConverter::EndList() {
 
 void CBookmarkConverter::WriteFolderHeading(const std::string& name) {
   m_file.Append("<DT><H3 ADD_DATE=\"884567655\">");
-  AppendEscaped(m_file, name, NameReplacement);
+  AppendEscaped(m_file, name, kNameSpecials, NameReplacement);
   m_file.Append("</H3>");
   m_file.EndLine();
 }
 
 void CBookmarkConverter::WriteBookmarkLine(const std::string& urlText, const std::string& name) {
   m_file.Append("<DT><A HREF=\"");
-  AppendEscaped(m_file, urlText, UrlReplacement);
+  AppendEscaped(m_file, urlText, kUrlSpecials, UrlReplacement);
   m_file.Append(
       "\"ADD_DATE=\"882645605\" LAST_VISIT=\"886620180\" "
       "LAST_MODIFIED=\"882645585\">");
-  AppendEscaped(m_file, name, NameReplacement);
+  AppendEscaped(m_file, name, kNameSpecials, NameReplacement);
   m_file.Append(" </A>");
   m_file.EndLine();
 }

@@ -21,7 +21,8 @@ bool CBookmarkConverter::IsFolderEmpty(std::string parent, std::string name) {
     more = find.FindFile();
     while (more && empty) {
       more = find.FindNextFile();
-      if (find.IsDirectory() && !find.IsDots()) empty = IsFolderEmpty(folderPath, find.GetFileName());
+      if (find.IsDirectory() && !find.IsDots())
+        empty = IsFolderEmpty(folderPath, find.GetFileName());
     }
   }
 

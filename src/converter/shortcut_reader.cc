@@ -35,6 +35,8 @@ class CSectionHeader {
       m_state = kOther;
     }
   }
+  // True once the rest of the line cannot change the answers.
+  bool IsDecided() const { return m_state == kOther; }
   bool StartsSection() const { return m_startsSection; }
   bool IsShortcutSection() const { return m_state == kTrailing; }
 
@@ -45,53 +47,46 @@ class CSectionHeader {
   bool m_startsSection = false;
 };
 
-// The rest of the current line, up to its end or a NUL byte.
-std::string ReadRestOfLine(CTextReader& reader) {
-  std::string text;
-  int c;
-  while ((c = reader.Get()) != CTextReader::kEnd && c != '\n' && c != '\0') {
-    text.push_back(static_cast<char>(c));
-  }
-  return text;
-}
-
 }  // namespace
 
 std::string ReadShortcutAddress(CTextReader& reader) {
   static const char kKey[] = "URL=";
   bool inShortcutSection = false;
-  size_t consumed = 0;
-  for (size_t line = 0; consumed < kSearchLimit; ++line) {
+  for (size_t line = 0; reader.Offset() < kSearchLimit; ++line) {
     // The key is looked for where the address may stand: the second line,
     // and any line of the [InternetShortcut] section.
-    const bool mayHoldAddress = line == 1 || inShortcutSection;
-    CSectionHeader header;
-    bool mayBeKey = mayHoldAddress;
+    bool mayBeKey = line == 1 || inShortcutSection;
     size_t matched = 0;
+    CSectionHeader header;
     int c;
     while ((c = reader.Get()) != CTextReader::kEnd && c != '\n') {
-      ++consumed;
       if (mayBeKey) {
         if (Upper(c) != kKey[matched]) {
           mayBeKey = false;
         } else if (++matched == 4) {
-          return ReadRestOfLine(reader);
+          std::string address;
+          reader.AppendLine(address);
+          return address;
         }
       }
       header.Feed(c);
+      if (!mayBeKey && header.IsDecided()) {
+        reader.SkipLine();
+        c = '\n';
+        break;
+      }
     }
     if (c == CTextReader::kEnd) break;
-    ++consumed;
     if (header.StartsSection()) inShortcutSection = header.IsShortcutSection();
   }
   return std::string();
 }
 
-void CBookmarkConverter::WriteBookmark(std::string fileName) {
+void CBookmarkConverter::WriteBookmark(std::string fileName, bool isRegularFile) {
   std::string urlText;
   {
     CInputFile file;
-    if (file.Open(fileName.c_str())) {
+    if (isRegularFile && file.Open(fileName.c_str())) {
       CTextReader reader(file);
       urlText = ReadShortcutAddress(reader);
     }

@@ -14,14 +14,15 @@ bool IsShortcutName(const std::string& name) {
   if (name.size() < 4) return false;
   const char* tail = name.data() + name.size() - 4;
   for (int i = 0; i < 4; ++i) {
-    const char c = tail[i] >= 'a' && tail[i] <= 'z' ? static_cast<char>(tail[i] - 'a' + 'A') : tail[i];
+    const char c =
+        tail[i] >= 'a' && tail[i] <= 'z' ? static_cast<char>(tail[i] - 'a' + 'A') : tail[i];
     if (c != kExtension[i]) return false;
   }
   return true;
 }
 
 bool CBookmarkConverter::ChangeDirectory(const std::string& path) {
-  if (m_startingDirectory.ChangeTo(path)) return true;
+  if (m_currentDirectory.ChangeTo(path)) return true;
   CLineWriter& out = StandardOutput();
   out.Append("failure to change directory: ");
   out.Append(path);
@@ -47,7 +48,7 @@ void CBookmarkConverter::WalkFolder(std::string parent, std::string name) {
     } else if (IsShortcutName(entry)) {
       // Out of memory around one shortcut file costs that file's line only.
       try {
-        WriteBookmark(entry);
+        WriteBookmark(entry, find.IsRegularFile());
       } catch (const CMemoryException&) {
       }
     }

@@ -4,7 +4,7 @@
 
 bool CFileFind::FindFile() {
   Close();
-  m_hasNext = OpenListing(m_next);
+  m_hasNext = OpenListing() && ReadEntry(m_next);
   return m_hasNext;
 }
 
@@ -12,14 +12,14 @@ bool CFileFind::FindNextFile() {
   if (!m_hasNext) return false;
   // Swapping keeps both names' storage, so a listing reuses its memory.
   m_current.name.swap(m_next.name);
-  m_current.isDirectory = m_next.isDirectory;
+  m_current.kind = m_next.kind;
   m_hasNext = ReadEntry(m_next);
   return m_hasNext;
 }
 
 bool CFileFind::IsDots() const {
   const std::string& name = m_current.name;
-  return m_current.isDirectory && (name == "." || name == "..");
+  return IsDirectory() && (name == "." || name == "..");
 }
 
 void CFileFind::Close() {

@@ -5,16 +5,30 @@
 void CLineWriter::Append(const char* piece) { Append(piece, std::strlen(piece)); }
 
 void CLineWriter::Append(const char* data, size_t size) {
-  for (size_t i = 0; i < size; ++i) {
-    // Room for the two bytes a line feed becomes.
-    if (m_used + 2 > sizeof m_buffer) Flush();
-    if (data[i] == '\n') m_buffer[m_used++] = '\r';
-    m_buffer[m_used++] = data[i];
+  while (const void* found = std::memchr(data, '\n', size)) {
+    const size_t run = static_cast<size_t>(static_cast<const char*>(found) - data);
+    AppendBytes(data, run);
+    AppendBytes("\r\n", 2);
+    data += run + 1;
+    size -= run + 1;
+  }
+  AppendBytes(data, size);
+}
+
+void CLineWriter::AppendBytes(const char* data, size_t size) {
+  while (size > 0) {
+    if (m_used == sizeof m_buffer) Flush();
+    const size_t room = sizeof m_buffer - m_used;
+    const size_t n = size < room ? size : room;
+    std::memcpy(m_buffer + m_used, data, n);
+    m_used += n;
+    data += n;
+    size -= n;
   }
 }
 
 void CLineWriter::EndLine() {
-  Append("\n", 1);
+  AppendBytes("\r\n", 2);
   Flush();
 }
 

@@ -40,6 +40,8 @@ class CLineWriter {
   bool HasFailed() const { return m_failed; }
 
  private:
+  // Appends bytes as they are.
+  void AppendBytes(const char* data, size_t size);
   void Flush();
 
   COutputFile m_out;

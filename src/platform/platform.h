@@ -59,9 +59,9 @@ class CInputFile {
   CInputFile& operator=(const CInputFile&) = delete;
 
   // Opens `name`, resolved against the current directory, for reading only.
-  // Never creates a file and never blocks: anything that is not a regular
-  // file after following a symbolic link (a FIFO, socket, device or
-  // directory) is refused as if it could not be opened.
+  // Never creates a file and never waits: callers open only what a listing
+  // showed as a regular file, and should it have become a FIFO meanwhile,
+  // the open still returns at once.
   bool Open(const char* name);
 
   // Reads up to `size` bytes. Returns the count read; 0 at end of file and
@@ -77,20 +77,32 @@ class CInputFile {
 // against the directory that was current when this object was made, not
 // against wherever an earlier change went, so a walk can enter every folder
 // of a relative tree by its path as formed.
-class CStartingDirectory {
+//
+// It remembers the path it last changed to, and a change to a subfolder of
+// that path, or back to its parent, goes one step by the bare name or "..",
+// so that the system need not walk the whole path again at every level.
+class CCurrentDirectory {
  public:
-  CStartingDirectory();
-  ~CStartingDirectory();
-  CStartingDirectory(const CStartingDirectory&) = delete;
-  CStartingDirectory& operator=(const CStartingDirectory&) = delete;
+  CCurrentDirectory();
+  ~CCurrentDirectory();
+  CCurrentDirectory(const CCurrentDirectory&) = delete;
+  CCurrentDirectory& operator=(const CCurrentDirectory&) = delete;
 
   // False when the system refuses the change (missing, not a directory, no
   // permission, path too long); the current directory may then be anywhere.
-  bool ChangeTo(const std::string& path) const;
+  bool ChangeTo(const std::string& path);
 
  private:
+  // The system's part: change to `path` as given, a relative one resolved
+  // against the starting directory; change by a path relative to the
+  // current directory.
+  bool ChangeFromStart(const std::string& path);
+  static bool ChangeRelative(const char* path);
+
   struct Start;  // What each system keeps of the starting directory.
   Start* m_start;
+  std::string m_path;  // where the last change went, as it was asked for
+  bool m_known = false;
 };
 
 // Lists the current directory: every entry, hidden ones and the dot entries
@@ -116,20 +128,24 @@ class CFileFind {
   bool FindNextFile();
 
   const std::string& GetFileName() const { return m_current.name; }
-  bool IsDirectory() const { return m_current.isDirectory; }
+  bool IsDirectory() const { return m_current.kind == kDirectory; }
+  // A regular file, after following a symbolic link. Not a directory, a
+  // FIFO, socket or device, nor a link that leads nowhere.
+  bool IsRegularFile() const { return m_current.kind == kRegularFile; }
   bool IsDots() const;
 
   void Close();
 
  private:
+  enum Kind { kDirectory, kRegularFile, kOtherFile };
   struct Entry {
     std::string name;
-    bool isDirectory = false;
+    Kind kind = kOtherFile;
   };
 
-  // The system's part: open the listing and read its first entry; read the
-  // following entry; close. Both reads pass over links to directories.
-  bool OpenListing(Entry& first);
+  // The system's part: open the listing of the current directory; read its
+  // next entry, passing over links to directories; close it.
+  bool OpenListing();
   bool ReadEntry(Entry& entry);
   void CloseListing();
 

@@ -2,9 +2,9 @@
 // so names stay the byte strings the system lists, with no conversion.
 // platform.h comes first: <windows.h> defines FindNextFile and other names
 // of CFileFind's as macros.
-#include "platform/platform.h"
-
 #include <windows.h>
+
+#include "platform/platform.h"
 
 const char kPathSeparator = '\\';
 
@@ -34,8 +34,9 @@ COutputFile::~COutputFile() {
 }
 
 bool COutputFile::Open(const char* path) {
-  m_handle = Store(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  m_handle =
+      Store(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   m_owned = IsOpen();
   return m_owned;
 }
@@ -64,8 +65,9 @@ CInputFile::~CInputFile() {
 
 bool CInputFile::Open(const char* name) {
   // Other programs may go on reading, writing and even deleting the file.
-  HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   if (GetFileType(file) != FILE_TYPE_DISK) {
     CloseHandle(file);
@@ -81,11 +83,11 @@ size_t CInputFile::Read(char* buffer, size_t size) {
   return got;
 }
 
-struct CStartingDirectory::Start {
+struct CCurrentDirectory::Start {
   std::string path;
 };
 
-CStartingDirectory::CStartingDirectory() : m_start(new Start) {
+CCurrentDirectory::CCurrentDirectory() : m_start(new Start) {
   const DWORD size = GetCurrentDirectoryA(0, nullptr);
   if (size == 0) return;
   m_start->path.resize(size);
@@ -93,50 +95,66 @@ CStartingDirectory::CStartingDirectory() : m_start(new Start) {
   m_start->path.resize(length < size ? length : 0);
 }
 
-CStartingDirectory::~CStartingDirectory() { delete m_start; }
+CCurrentDirectory::~CCurrentDirectory() { delete m_start; }
 
-bool CStartingDirectory::ChangeTo(const std::string& path) const {
+bool CCurrentDirectory::ChangeFromStart(const std::string& path) {
   // Relative paths, "\x" and drive-relative "C:x" among them, are resolved
   // from the starting directory, which is made current again first.
-  if (!IsFullyQualified(path) && !m_start->path.empty() &&
-      !SetCurrentDirectoryA(m_start->path.c_str())) {
+  if (!IsFullyQualified(path) && !m_start->path.empty() && !ChangeRelative(m_start->path.c_str())) {
     return false;
   }
-  return SetCurrentDirectoryA(path.c_str()) != 0;
+  return ChangeRelative(path.c_str());
 }
+
+bool CCurrentDirectory::ChangeRelative(const char* path) { return SetCurrentDirectoryA(path) != 0; }
 
 namespace {
 
+// What a listing holds between reads: FindFirstFileA hands out the first
+// entry together with the handle.
+struct Listing {
+  HANDLE find;
+  WIN32_FIND_DATAA data;
+  bool pending;
+};
+
 // False for a junction or a symbolic link to a directory, which the listing
 // passes over.
-bool Classify(const WIN32_FIND_DATAA& data, bool& isDirectory) {
-  isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  return !(isDirectory && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+bool IsListed(const WIN32_FIND_DATAA& data) {
+  const DWORD directoryLink = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  return (data.dwFileAttributes & directoryLink) != directoryLink;
 }
 
 }  // namespace
 
-bool CFileFind::OpenListing(Entry& first) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA("*.*", &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  m_handle = find;
-  if (Classify(data, first.isDirectory)) {
-    first.name.assign(data.cFileName);
-    return true;
+bool CFileFind::OpenListing() {
+  Listing* listing = new Listing;
+  listing->find = ::FindFirstFileA("*.*", &listing->data);
+  if (listing->find == INVALID_HANDLE_VALUE) {
+    delete listing;
+    return false;
   }
-  return ReadEntry(first);
+  listing->pending = true;
+  m_handle = listing;
+  return true;
 }
 
 bool CFileFind::ReadEntry(Entry& entry) {
-  WIN32_FIND_DATAA data;
-  while (::FindNextFileA(static_cast<HANDLE>(m_handle), &data)) {
-    if (Classify(data, entry.isDirectory)) {
-      entry.name.assign(data.cFileName);
-      return true;
-    }
+  Listing* listing = static_cast<Listing*>(m_handle);
+  for (;;) {
+    if (!listing->pending && !::FindNextFileA(listing->find, &listing->data)) return false;
+    listing->pending = false;
+    const WIN32_FIND_DATAA& data = listing->data;
+    if (!IsListed(data)) continue;
+    entry.kind =
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? kDirectory : kRegularFile;
+    entry.name.assign(data.cFileName);
+    return true;
   }
-  return false;
 }
 
-void CFileFind::CloseListing() { FindClose(static_cast<HANDLE>(m_handle)); }
+void CFileFind::CloseListing() {
+  Listing* listing = static_cast<Listing*>(m_handle);
+  FindClose(listing->find);
+  delete listing;
+}

@@ -3,6 +3,7 @@
 #define KESSAVINE_PLATFORM_TEXT_READER_H_
 
 #include <cstddef>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -21,6 +22,14 @@ class CTextReader {
   // read, the way the file reads would hand them out.
   CTextReader(const char* data, size_t size, size_t block)
       : m_data(data), m_dataLeft(size), m_block(block) {}
+
+  // Appends the characters up to the end of the line, a NUL byte or the end
+  // of the file, whichever comes first, and consumes them with the line end.
+  void AppendLine(std::string& text);
+  // Consumes the rest of the line, its line end included.
+  void SkipLine();
+  // How many bytes of the file have been consumed.
+  size_t Offset() const { return m_offset + m_pos; }
 
   // The next character as 0..255, or kEnd from the end of the file on.
   int Get() {
@@ -46,7 +55,8 @@ class CTextReader {
   size_t m_dataLeft = 0;
   size_t m_block = 0;
 
-  char m_buffer[4096];
+  char m_buffer[4096 + 1];  // and a NUL behind the bytes read
+  size_t m_offset = 0;      // of the buffer's first byte in the file
   size_t m_pos = 0;
   size_t m_end = 0;
   bool m_ended = false;
