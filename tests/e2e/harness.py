@@ -6,6 +6,7 @@ runs under the command in KESSAVINE_EMULATOR (Wine), and then paths are
 handed to it in Windows form.
 """
 
+import atexit
 import os
 import shlex
 import shutil
@@ -97,8 +98,28 @@ def native(path):
     return path.replace("/", SEP)
 
 
+_wine_home = None
+
+
+def unprivileged_wine():
+    """The command prefix that runs Wine as the unprivileged user, in a prefix
+    of its own (Wine runs in no other), made once per test process."""
+    global _wine_home
+    if _wine_home is None:
+        _wine_home = tempfile.mkdtemp(prefix="kessavine-wine-nobody-")
+        os.chown(_wine_home, 65534, 65534)
+        atexit.register(_end_unprivileged_wine)
+    return NOBODY + ["env", "HOME=" + _wine_home,
+                     "WINEPREFIX=" + os.path.join(_wine_home, "prefix")]
+
+
+def _end_unprivileged_wine():
+    subprocess.run(unprivileged_wine() + ["wineserver", "-k"], stderr=subprocess.DEVNULL)
+    shutil.rmtree(_wine_home, ignore_errors=True)
+
+
 def can_drop_privileges():
-    return os.geteuid() != 0 or (shutil.which("setpriv") is not None and not WINDOWS)
+    return os.geteuid() != 0 or shutil.which("setpriv") is not None
 
 
 class Case(unittest.TestCase):
@@ -141,11 +162,13 @@ class Case(unittest.TestCase):
         if unprivileged and os.geteuid() == 0:
             if not can_drop_privileges():
                 self.skipTest("needs an unprivileged user: running as root without setpriv")
-            prefix = NOBODY + prefix
             os.chmod(self.dir, 0o777)  # So that the document can be created.
+            if WINDOWS:
+                prefix = unprivileged_wine() + prefix
+            else:
+                prefix = NOBODY + prefix
         done = subprocess.run(prefix + [PROGRAM] + list(args), cwd=self.dir,
-                              stdout=subprocess.PIPE, stdin=subprocess.DEVNULL,
-                              timeout=timeout)
+                              stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, timeout=timeout)
         return done.returncode, done.stdout
 
     def convert(self, favorites, **kwargs):

@@ -2,10 +2,12 @@
 document."""
 
 import os
+import shutil
 import stat
 import unittest
 
-from harness import (Case, EMPTY_DOCUMENT, USAGE, WINDOWS, change_failure, native)
+from harness import (Case, EMPTY_DOCUMENT, USAGE, WINDOWS, bookmark, change_failure, document,
+                     native, shortcut)
 
 
 class Usage(Case):
@@ -97,13 +99,32 @@ class OpenFailure(Case):
     def test_empty_path(self):
         self.assertOpenFails("")
 
-    @unittest.skipIf(WINDOWS, "Wine run as root writes read-only files; see the Windows notes")
     def test_read_only_document_keeps_its_content(self):
         self.make({"ro.html": b"precious"})
         os.chmod(self.path("ro.html"), 0o444)
         self.assertOpenFails("ro.html", unprivileged=True)
         with open(self.path("ro.html"), "rb") as f:
             self.assertEqual(f.read(), b"precious")
+
+
+@unittest.skipUnless(WINDOWS and os.environ.get("WINEPREFIX"), "needs the Windows build under Wine")
+class WindowsDefaults(Case):
+    def test_default_favorites_directory_is_the_windows_one(self):
+        # Wine looks names up without regard to case, as Windows does.
+        favorites = os.path.join(os.environ["WINEPREFIX"], "drive_c", "windows", "Favorites")
+        os.makedirs(favorites)
+        self.addCleanup(shutil.rmtree, favorites)
+        self.make({"News.url": shortcut("http://news.example/")}, favorites)
+        self.assertEqual(self.run_program(), (0, b""))
+        with open(self.path("bookmark.html"), "rb") as f:
+            self.assertEqual(f.read(), document(bookmark("http://news.example/", "News")))
+
+    def test_document_path_with_a_drive_letter(self):
+        self.make({"fav": {"a.url": shortcut("http://a/")}})
+        status, out = self.run_program(native(self.path("out.html")), native(self.path("fav")))
+        self.assertEqual((status, out), (0, b""))
+        with open(self.path("out.html"), "rb") as f:
+            self.assertEqual(f.read(), document(bookmark("http://a/", "a")))
 
 
 @unittest.skipIf(WINDOWS, "/dev/full is a POSIX device")
