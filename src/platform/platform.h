@@ -114,6 +114,8 @@ class CCurrentDirectory {
 // current and tells whether yet another one follows.
 class CFileFind {
  public:
+  enum Kind { kDirectory, kRegularFile, kOtherFile };
+
   CFileFind() = default;
   ~CFileFind() { Close(); }
   CFileFind(const CFileFind&) = delete;
@@ -137,7 +139,6 @@ class CFileFind {
   void Close();
 
  private:
-  enum Kind { kDirectory, kRegularFile, kOtherFile };
   struct Entry {
     std::string name;
     Kind kind = kOtherFile;

@@ -104,33 +104,35 @@ bool CCurrentDirectory::ChangeRelative(const char* path) { return chdir(path) ==
 
 namespace {
 
-enum class Listed { kDirectory, kRegularFile, kOtherFile, kPassedOver };
-
-Listed Kind(mode_t mode) {
-  if (S_ISDIR(mode)) return Listed::kDirectory;
-  return S_ISREG(mode) ? Listed::kRegularFile : Listed::kOtherFile;
+CFileFind::Kind KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return CFileFind::kDirectory;
+  return S_ISREG(mode) ? CFileFind::kRegularFile : CFileFind::kOtherFile;
 }
 
-// What the entry `name` of the directory `dirFd`, of `type` as listed, is; links to directories are
-// passed over. The system names the type; only where it cannot (some file systems) and for symbolic
-// links, which are followed, is the entry looked up.
-Listed Classify(int dirFd, const char* name, unsigned char type) {
+// Sets `kind` for the entry `name` of the directory `dirFd`, listed with
+// `type`; false for a link to a directory, which the listing passes over.
+// The system names the type; only where it cannot (some file systems) and
+// for symbolic links, which are followed, is the entry looked up.
+bool Classify(int dirFd, const char* name, unsigned char type, CFileFind::Kind& kind) {
   struct stat status;
   if (type == DT_UNKNOWN) {
     if (fstatat(dirFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-      return Listed::kOtherFile;  // Vanished since it was listed.
+      kind = CFileFind::kOtherFile;  // Vanished since it was listed.
+      return true;
     }
-    if (!S_ISLNK(status.st_mode)) return Kind(status.st_mode);
-    type = DT_LNK;
+    type = S_ISLNK(status.st_mode) ? DT_LNK : DT_UNKNOWN;
+    kind = KindOf(status.st_mode);
+  } else {
+    kind = type == DT_DIR   ? CFileFind::kDirectory
+           : type == DT_REG ? CFileFind::kRegularFile
+                            : CFileFind::kOtherFile;
   }
   if (type == DT_LNK) {
     // A link that leads nowhere is a file that cannot be opened.
-    if (fstatat(dirFd, name, &status, 0) != 0) return Listed::kOtherFile;
-    const Listed target = Kind(status.st_mode);
-    return target == Listed::kDirectory ? Listed::kPassedOver : target;
+    kind = fstatat(dirFd, name, &status, 0) == 0 ? KindOf(status.st_mode) : CFileFind::kOtherFile;
+    return kind != CFileFind::kDirectory;
   }
-  if (type == DT_DIR) return Listed::kDirectory;
-  return type == DT_REG ? Listed::kRegularFile : Listed::kOtherFile;
+  return true;
 }
 
 #ifdef __linux__
@@ -144,10 +146,12 @@ struct Listing {
 };
 
 Listing* OpenDirectory() {
-  const int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
   Listing* listing = new Listing;
-  listing->fd = fd;
+  listing->fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing->fd < 0) {
+    delete listing;
+    return nullptr;
+  }
   listing->pos = listing->end = 0;
   return listing;
 }
@@ -188,21 +192,10 @@ bool CFileFind::OpenListing() {
 bool CFileFind::ReadEntry(Entry& entry) {
   Listing* listing = static_cast<Listing*>(m_handle);
   while (const auto* found = NextEntry(listing)) {
-    switch (Classify(DescriptorOf(listing), found->d_name, found->d_type)) {
-      case Listed::kPassedOver:
-        continue;
-      case Listed::kDirectory:
-        entry.kind = kDirectory;
-        break;
-      case Listed::kRegularFile:
-        entry.kind = kRegularFile;
-        break;
-      case Listed::kOtherFile:
-        entry.kind = kOtherFile;
-        break;
+    if (Classify(DescriptorOf(listing), found->d_name, found->d_type, entry.kind)) {
+      entry.name.assign(found->d_name);
+      return true;
     }
-    entry.name.assign(found->d_name);
-    return true;
   }
   return false;
 }
