@@ -76,6 +76,11 @@ class CBookmarkConverter {
 // the path separator, never normalised.
 std::string JoinPath(const std::string& parent, const std::string& name);
 
+// `c` with the letters a to z made upper case, and every other byte as it is.
+inline char AsciiUpper(int c) {
+  return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+}
+
 // True when `name` ends in ".url", comparing the letters A to Z without
 // regard to case and every other byte exactly.
 bool IsShortcutName(const std::string& name);

@@ -9,8 +9,6 @@ namespace {
 // address. Real shortcut files are a few hundred bytes.
 constexpr size_t kSearchLimit = 1 << 20;
 
-char Upper(int c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); }
-
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 
 // Recognises section header lines, fed one character at a time: a line
@@ -26,7 +24,7 @@ class CSectionHeader {
       m_state = kName;
     }
     if (m_state == kName) {
-      if (Upper(c) == kSectionName[m_matched]) {
+      if (AsciiUpper(c) == kSectionName[m_matched]) {
         if (kSectionName[++m_matched] == '\0') m_state = kTrailing;
         return;
       }
@@ -61,7 +59,7 @@ std::string ReadShortcutAddress(CTextReader& reader) {
     int c;
     while ((c = reader.Get()) != CTextReader::kEnd && c != '\n') {
       if (mayBeKey) {
-        if (Upper(c) != kKey[matched]) {
+        if (AsciiUpper(c) != kKey[matched]) {
           mayBeKey = false;
         } else if (++matched == 4) {
           std::string address;

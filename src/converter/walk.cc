@@ -14,9 +14,7 @@ bool IsShortcutName(const std::string& name) {
   if (name.size() < 4) return false;
   const char* tail = name.data() + name.size() - 4;
   for (int i = 0; i < 4; ++i) {
-    const char c =
-        tail[i] >= 'a' && tail[i] <= 'z' ? static_cast<char>(tail[i] - 'a' + 'A') : tail[i];
-    if (c != kExtension[i]) return false;
+    if (AsciiUpper(static_cast<unsigned char>(tail[i])) != kExtension[i]) return false;
   }
   return true;
 }

@@ -21,10 +21,11 @@ const char* const kUsage[] = {
     "\t\tNETSCAPE BOOKMARK FILE: mybookmark.html",
 };
 
-void PrintLine(const char* text, const char* argument) {
+// One line on standard output: a message, and the path it concerns.
+void PrintMessage(const char* text, const char* path = "") {
   CLineWriter& out = StandardOutput();
   out.Append(text);
-  out.Append(argument);
+  out.Append(path);
   out.EndLine();
 }
 
@@ -38,7 +39,7 @@ int Convert(const char* bookmarkFile, const char* favoritesDir) {
   // Writes are not checked line by line; a failed one leaves the document
   // short, and the run says so once at the end.
   if (converter.m_file.HasFailed()) {
-    PrintLine("failure to write file: ", bookmarkFile);
+    PrintMessage("failure to write file: ", bookmarkFile);
     return 1;
   }
   return 0;
@@ -69,7 +70,7 @@ int Run(int argc, char* argv[]) {
     return Convert(words >= 1 ? argv[1] : "bookmark.html",
                    words >= 2 ? argv[2] : "c:\\windows\\favorites");
   } catch (const CMemoryException&) {
-    PrintLine("failure to allocate memory", "");
+    PrintMessage("failure to allocate memory");
     return 1;
   }
 }
