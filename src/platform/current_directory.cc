@@ -21,7 +21,9 @@ bool IsChildOf(const std::string& path, const std::string& parent) {
 
 bool CCurrentDirectory::ChangeTo(const std::string& path) {
   bool changed;
-  if (m_known && IsChildOf(path, m_path)) {
+  if (path.size() > kMaxPathLength) {
+    changed = false;
+  } else if (m_known && IsChildOf(path, m_path)) {
     changed = ChangeRelative(path.c_str() + m_path.size() + 1);
   } else if (m_known && IsChildOf(m_path, path)) {
     changed = ChangeRelative("..");

@@ -15,6 +15,9 @@ using CMemoryException = std::bad_alloc;
 // The byte that joins a folder path and an entry name: '/' or '\'.
 extern const char kPathSeparator;
 
+// The longest path the system accepts for a change of directory.
+extern const size_t kMaxPathLength;
+
 // Raises the limit on open files as far as the system allows: every folder
 // level of a walk keeps one listing open, and the empty-folder test nests a
 // second chain of them, so a deep tree needs two handles per level.
@@ -89,7 +92,8 @@ class CCurrentDirectory {
   CCurrentDirectory& operator=(const CCurrentDirectory&) = delete;
 
   // False when the system refuses the change (missing, not a directory, no
-  // permission, path too long); the current directory may then be anywhere.
+  // permission) or `path` is longer than kMaxPathLength, even where a step
+  // by name could go deeper; the current directory may then be anywhere.
   bool ChangeTo(const std::string& path);
 
  private:

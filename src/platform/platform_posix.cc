@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "platform/platform.h"
 
 const char kPathSeparator = '/';
+// PATH_MAX counts the terminating NUL.
+const size_t kMaxPathLength = PATH_MAX - 1;
 
 void RaiseOpenFileLimit() {
   rlimit limit;

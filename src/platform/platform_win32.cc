@@ -4,9 +4,14 @@
 // of CFileFind's as macros.
 #include <windows.h>
 
+#include <cstdint>
+
 #include "platform/platform.h"
 
 const char kPathSeparator = '\\';
+// SetCurrentDirectoryA checks the length itself; so does every step by name,
+// since Windows limits the current directory as a whole.
+const size_t kMaxPathLength = SIZE_MAX;
 
 // Windows sets no small limit on open handles.
 void RaiseOpenFileLimit() {}

@@ -132,11 +132,11 @@ class Case(unittest.TestCase):
         self.addCleanup(self._remove)
 
     def _remove(self):
-        for root, dirs, _ in os.walk(self.dir):
+        # Locked folders are opened up on the way down; descriptors, not
+        # paths, so that paths longer than the system accepts work too.
+        for _, dirs, _, fd in os.fwalk(self.dir):
             for d in dirs:
-                path = os.path.join(root, d)
-                if not os.path.islink(path):
-                    os.chmod(path, 0o755)
+                os.chmod(d, 0o755, dir_fd=fd)
         shutil.rmtree(self.dir)
 
     def path(self, *parts):

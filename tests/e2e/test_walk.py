@@ -77,6 +77,21 @@ class Walk(Case):
             entries = folder("d", entries)
         self.assertConverts(self.path("fav"), document(entries))
 
+    @unittest.skipIf(WINDOWS, "the limit here is PATH_MAX")
+    def test_folder_beyond_the_longest_path_is_reported_and_left_out(self):
+        self.make({"fav": {"x.url": shortcut("http://x/")}})
+        name = "n" * 255
+        fd = os.open(self.path("fav"), os.O_RDONLY)
+        path = self.path("fav")
+        while len(path) <= 4095:  # one level past what chdir accepts
+            os.mkdir(name, dir_fd=fd)
+            fd = os.open(name, os.O_RDONLY, dir_fd=fd)
+            path += "/" + name
+        with open(os.open("deep.url", os.O_WRONLY | os.O_CREAT, dir_fd=fd), "wb") as f:
+            f.write(shortcut("http://deep/"))
+        self.assertConverts(self.path("fav"), document(bookmark("http://x/", "x")),
+                            change_failure(path))
+
     def test_trailing_separator_is_kept_in_folder_paths(self):
         self.make({"fav": {"News": {"n.url": shortcut("http://n/")}}})
         self.assertConverts(self.path("fav") + "/",
