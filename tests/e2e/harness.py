@@ -8,9 +8,11 @@ handed to it in Windows form.
 
 import atexit
 import os
+import resource
 import shlex
 import shutil
 import subprocess
+import sys
 import tempfile
 import unittest
 
@@ -47,6 +49,9 @@ USAGE = (
     b"\t\tIE FAVORITE DIRECTORY : c:\\win\\favorites\r\n"
     b"\t\tNETSCAPE BOOKMARK FILE: mybookmark.html\r\n"
 )
+
+# Fixture trees are deeper than Python's own walks of them recurse by default.
+sys.setrecursionlimit(20000)
 
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
@@ -156,8 +161,9 @@ class Case(unittest.TestCase):
                     f.write(b(content))
         return base
 
-    def run_program(self, *args, unprivileged=False, timeout=60):
-        """Runs the program; returns (exit status, standard output bytes)."""
+    def run_program(self, *args, unprivileged=False, open_files=None, timeout=60):
+        """Runs the program; returns (exit status, standard output bytes).
+        `open_files` lowers the soft limit on open files that it starts with."""
         prefix = list(EMULATOR)
         if unprivileged and os.geteuid() == 0:
             if not can_drop_privileges():
@@ -167,8 +173,13 @@ class Case(unittest.TestCase):
                 prefix = unprivileged_wine() + prefix
             else:
                 prefix = NOBODY + prefix
+        def limit():
+            hard = resource.getrlimit(resource.RLIMIT_NOFILE)[1]
+            resource.setrlimit(resource.RLIMIT_NOFILE, (min(open_files, hard), hard))
+
         done = subprocess.run(prefix + [PROGRAM] + list(args), cwd=self.dir,
-                              stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, timeout=timeout)
+                              stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, timeout=timeout,
+                              preexec_fn=limit if open_files else None)
         return done.returncode, done.stdout
 
     def convert(self, favorites, **kwargs):
@@ -177,8 +188,8 @@ class Case(unittest.TestCase):
         with open(self.path("doc.html"), "rb") as f:
             return status, out, f.read()
 
-    def assertConverts(self, favorites, expected_document, expected_output=b""):
-        status, out, doc = self.convert(favorites)
+    def assertConverts(self, favorites, expected_document, expected_output=b"", **kwargs):
+        status, out, doc = self.convert(favorites, **kwargs)
         self.assertEqual(doc, expected_document)
         self.assertEqual(out, expected_output)
         self.assertEqual(status, 0)
