@@ -2,11 +2,13 @@
 // so names stay the byte strings the system lists, with no conversion.
 // platform.h comes first: <windows.h> defines FindNextFile and other names
 // of CFileFind's as macros.
+// clang-format off
+#include "platform/platform.h"
+
 #include <windows.h>
+// clang-format on
 
 #include <cstdint>
-
-#include "platform/platform.h"
 
 const char kPathSeparator = '\\';
 // SetCurrentDirectoryA checks the length itself; so does every step by name,
