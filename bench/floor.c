@@ -9,15 +9,15 @@
 
 static long files;
 
-static int is_shortcut(const char *name) {
+static int is_shortcut(const char* name) {
   size_t n = strlen(name);
   return n >= 4 && strcasecmp(name + n - 4, ".url") == 0;
 }
 
 static void walk(int dirfd) {
-  DIR *dir = fdopendir(dirfd);
+  DIR* dir = fdopendir(dirfd);
   if (dir == NULL) return;
-  struct dirent *entry;
+  struct dirent* entry;
   char buffer[4096];
   while ((entry = readdir(dir)) != NULL) {
     if (entry->d_type == DT_DIR) {
@@ -36,7 +36,7 @@ static void walk(int dirfd) {
   closedir(dir);
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc != 2) return 2;
   int fd = open(argv[1], O_RDONLY | O_DIRECTORY);
   if (fd < 0) return 1;
