@@ -119,11 +119,13 @@ class WindowsDefaults(Case):
         with open(self.path("bookmark.html"), "rb") as f:
             self.assertEqual(f.read(), document(bookmark("http://news.example/", "News")))
 
-    def test_document_path_with_a_drive_letter(self):
-        self.make({"fav": {"a.url": shortcut("http://a/")}})
-        status, out = self.run_program(native(self.path("out.html")), native(self.path("fav")))
+    def test_paths_with_a_drive_letter_and_blanks(self):
+        # The run-time's start-up code splits the quoted command line.
+        self.make({"my fav": {"a.url": shortcut("http://a/")}})
+        status, out = self.run_program(native(self.path("out file.html")),
+                                       native(self.path("my fav")))
         self.assertEqual((status, out), (0, b""))
-        with open(self.path("out.html"), "rb") as f:
+        with open(self.path("out file.html"), "rb") as f:
             self.assertEqual(f.read(), document(bookmark("http://a/", "a")))
 
 
