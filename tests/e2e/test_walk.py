@@ -117,7 +117,6 @@ class Walk(Case):
                 self.assertConverts(relative, absolute)
 
 
-@unittest.skipIf(WINDOWS, "symbolic links are made here with POSIX calls")
 class Links(Case):
     def test_links_to_directories_are_not_followed(self):
         self.make({"fav": {"x.url": shortcut("http://x/"), "Real": {"r.url": shortcut("http://r/")}}})
