@@ -33,10 +33,10 @@ def peak_kib(command):
     return int(done.stderr.split()[-1])
 
 
-def ensure_tree(root, *spec):
+def ensure_tree(root, *sizes):
     if not os.path.isdir(root):
         print(f"generating {root} ...", flush=True)
-        subprocess.run([sys.executable, os.path.join(HERE, "make-tree.py"), root, *spec], check=True)
+        subprocess.run([sys.executable, os.path.join(HERE, "make-tree.py"), root, *sizes], check=True)
     return root
 
 
