@@ -10,7 +10,7 @@ from harness import (Case, SEP, WINDOWS, bookmark, change_failure, document, fol
 
 class Walk(Case):
     def test_folders_and_files_in_listing_order_and_empty_folders_left_out(self):
-        fav = self.make({"fav": {
+        self.make({"fav": {
             "Salt & Pepper.url": shortcut("file:///C:/Docs/spices.htm"),
             "Work": {"Plan.URL": shortcut("about:blank")},
             "Old": {"Older": {}, "notes.txt": b"no shortcut here"},
