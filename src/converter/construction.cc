@@ -4,10 +4,7 @@ CBookmarkConverter::CBookmarkConverter(const char* bookmarkFile, const char* fav
     : m_strBookmarkFile(bookmarkFile), m_strFavoritesDir(favoritesDir) {
   m_bOpenFailed = false;
   if (!m_file.Open(bookmarkFile)) {
-    CLineWriter& out = StandardOutput();
-    out.Append("failure to open file: ");
-    out.Append(bookmarkFile);
-    out.EndLine();
+    PrintMessage("failure to open file: ", m_strBookmarkFile);
     m_bOpenFailed = true;
   }
 }

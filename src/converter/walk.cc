@@ -21,10 +21,7 @@ bool IsShortcutName(const std::string& name) {
 
 bool CBookmarkConverter::ChangeDirectory(const std::string& path) {
   if (m_currentDirectory.ChangeTo(path)) return true;
-  CLineWriter& out = StandardOutput();
-  out.Append("failure to change directory: ");
-  out.Append(path);
-  out.EndLine();
+  PrintMessage("failure to change directory: ", path);
   return false;
 }
 

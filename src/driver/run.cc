@@ -21,14 +21,6 @@ const char* const kUsage[] = {
     "\t\tNETSCAPE BOOKMARK FILE: mybookmark.html",
 };
 
-// One line on standard output: a message, and the path it concerns.
-void PrintMessage(const char* text, const char* path = "") {
-  CLineWriter& out = StandardOutput();
-  out.Append(text);
-  out.Append(path);
-  out.EndLine();
-}
-
 int Convert(const char* bookmarkFile, const char* favoritesDir) {
   CBookmarkConverter converter(bookmarkFile, favoritesDir);
   if (converter.m_bOpenFailed) return 1;
@@ -39,7 +31,7 @@ int Convert(const char* bookmarkFile, const char* favoritesDir) {
   // Writes are not checked line by line; a failed one leaves the document
   // short, and the run says so once at the end.
   if (converter.m_file.HasFailed()) {
-    PrintMessage("failure to write file: ", bookmarkFile);
+    PrintMessage("failure to write file: ", converter.m_strBookmarkFile);
     return 1;
   }
   return 0;

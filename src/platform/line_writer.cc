@@ -37,6 +37,13 @@ void CLineWriter::Flush() {
   m_used = 0;
 }
 
+void PrintMessage(const char* text, const std::string& path) {
+  CLineWriter& out = StandardOutput();
+  out.Append(text);
+  out.Append(path);
+  out.EndLine();
+}
+
 CLineWriter& StandardOutput() {
   static CLineWriter output(CLineWriter::kStandardOutput);
   return output;

@@ -53,4 +53,7 @@ class CLineWriter {
 // The process's standard output, as a line writer.
 CLineWriter& StandardOutput();
 
+// Writes one line to standard output: `text`, then the `path` it concerns.
+void PrintMessage(const char* text, const std::string& path = std::string());
+
 #endif  // KESSAVINE_PLATFORM_LINE_WRITER_H_
