@@ -123,18 +123,20 @@ bool Classify(int dirFd, const char* name, unsigned char type, CFileFind::Kind& 
       kind = CFileFind::kOtherFile;  // Vanished since it was listed.
       return true;
     }
-    type = S_ISLNK(status.st_mode) ? DT_LNK : DT_UNKNOWN;
-    kind = KindOf(status.st_mode);
-  } else {
-    kind = type == DT_DIR   ? CFileFind::kDirectory
-           : type == DT_REG ? CFileFind::kRegularFile
-                            : CFileFind::kOtherFile;
+    if (!S_ISLNK(status.st_mode)) {
+      kind = KindOf(status.st_mode);
+      return true;
+    }
+    type = DT_LNK;
   }
   if (type == DT_LNK) {
     // A link that leads nowhere is a file that cannot be opened.
     kind = fstatat(dirFd, name, &status, 0) == 0 ? KindOf(status.st_mode) : CFileFind::kOtherFile;
     return kind != CFileFind::kDirectory;
   }
+  kind = type == DT_DIR   ? CFileFind::kDirectory
+         : type == DT_REG ? CFileFind::kRegularFile
+                          : CFileFind::kOtherFile;
   return true;
 }
 
