@@ -14,8 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* text = reinterpret_cast<const char*>(data + 1);
   CTextReader whole(text, size - 1, 4096);
   CTextReader pieces(text, size - 1, block);
-  const std::string address = ReadShortcutAddress(whole);
-  if (ReadShortcutAddress(pieces) != address) std::abort();
+  std::string address;
+  std::string again;
+  ReadShortcutAddress(whole, address);
+  ReadShortcutAddress(pieces, again);
+  if (again != address) std::abort();
   if (address.find('\n') != std::string::npos || address.find('\0') != std::string::npos) {
     std::abort();
   }

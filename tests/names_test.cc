@@ -20,11 +20,22 @@ TEST(ShortcutName, EndsInDotUrlFoldingOnlyAsciiLetters) {
   for (const auto& c : kCases) EXPECT_EQ(IsShortcutName(c.name), c.isShortcut) << c.name;
 }
 
-TEST(FolderPath, JoinsWithOneSeparatorAndNeverNormalises) {
+TEST(FolderPath, StepsJoinWithOneSeparatorNeverNormaliseAndEndWithTheirScope) {
   const std::string sep(1, kPathSeparator);
-  EXPECT_EQ(JoinPath("Fav", "News"), "Fav" + sep + "News");
-  EXPECT_EQ(JoinPath("Fav" + sep, "News"), "Fav" + sep + sep + "News");
-  EXPECT_EQ(JoinPath("", "x"), sep + "x");
+  std::string path = "Fav" + sep;
+  {
+    CFolderPathStep news(path, "News");
+    EXPECT_EQ(path, "Fav" + sep + sep + "News");
+    {
+      CFolderPathStep dots(path, "..");
+      EXPECT_EQ(path, "Fav" + sep + sep + "News" + sep + "..");
+    }
+    EXPECT_EQ(path, "Fav" + sep + sep + "News");
+  }
+  EXPECT_EQ(path, "Fav" + sep);
+  std::string empty;
+  CFolderPathStep x(empty, "x");
+  EXPECT_EQ(empty, sep + "x");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/line_writer.h"
@@ -12,32 +13,46 @@
 
 namespace {
 
-TEST(Sharing, OpenDocumentCanBeReadAndShortcutsHeldForWritingCanBeRead) {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "kessavine-sharing.html").string();
-  {
-    CLineWriter document;
-    ASSERT_TRUE(document.Open(path.c_str()));
-    document.Append("line");
-    document.EndLine();
-    // The document, open for writing, can be opened again for reading; and
-    // a file held open for writing, as the document is, can be read.
-    CInputFile reader;
-    ASSERT_TRUE(reader.Open(path.c_str()));
-    char buffer[16];
-    EXPECT_EQ(reader.Read(buffer, sizeof buffer), 6u);
-    EXPECT_EQ(std::string(buffer, 6), "line\r\n");
+namespace fs = std::filesystem;
+
+class Sharing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    ASSERT_EQ(folder_.OpenRoot(dir_.string()), CFolder::kOpened);
   }
-  std::filesystem::remove(path);
+  void TearDown() override {
+    folder_.Close();
+    fs::remove_all(dir_);
+  }
+  const fs::path dir_ = fs::temp_directory_path() / "kessavine-sharing";
+  CFolder folder_;
+};
+
+TEST_F(Sharing, OpenDocumentCanBeReadAndShortcutsHeldForWritingCanBeRead) {
+  CLineWriter document;
+  ASSERT_TRUE(document.Open((dir_ / "doc.url").string().c_str()));
+  document.Append("line");
+  document.EndLine();
+  // Another program can read the document while it is open for writing.
+  std::ifstream other(dir_ / "doc.url", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(other), {}), "line\r\n");
+  // And a file held open for writing, as the document is, can be read.
+  CInputFile reader;
+  ASSERT_TRUE(reader.Open(folder_, "doc.url"));
+  char buffer[16];
+  EXPECT_EQ(reader.Read(buffer, sizeof buffer), 6u);
+  EXPECT_EQ(std::string(buffer, 6), "line\r\n");
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_FALSE(reader.HasFailed());
+  EXPECT_TRUE(document.Close());
 }
 
-TEST(Sharing, MissingFileIsNotCreatedByReading) {
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / "kessavine-never-created.url";
-  std::filesystem::remove(path);
+TEST_F(Sharing, MissingFileIsNotCreatedByReading) {
   CInputFile reader;
-  EXPECT_FALSE(reader.Open(path.string().c_str()));
-  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(reader.Open(folder_, "never-created.url"));
+  EXPECT_FALSE(fs::exists(dir_ / "never-created.url"));
 }
 
 }  // namespace

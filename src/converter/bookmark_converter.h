@@ -5,12 +5,16 @@
 // A run builds one converter, which opens the document, and then calls
 // WriteHeader, BeginList, WalkFavorites and EndList in this order. Every line
 // of the document ends in CR LF and is handed to the system when it ends.
-// Failures are reported as one line on standard output, and the step that
-// failed is skipped.
+// Failures are reported as one line on standard output, the step that failed
+// is skipped, and m_bFailed tells the run that the document is not the whole
+// tree.
 #ifndef KESSAVINE_CONVERTER_BOOKMARK_CONVERTER_H_
 #define KESSAVINE_CONVERTER_BOOKMARK_CONVERTER_H_
 
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/line_writer.h"
 #include "platform/platform.h"
@@ -21,8 +25,7 @@ class CBookmarkConverter {
   // Copies both paths and opens the bookmark document, creating it or
   // cutting it to length zero. When that fails, prints "failure to open
   // file: " and the path on standard output and sets m_bOpenFailed; no other
-  // operation may then be called. Relative paths, the favorites directory's
-  // included, are resolved against the current directory of this moment.
+  // operation may then be called.
   CBookmarkConverter(const char* bookmarkFile, const char* favoritesDir);
   CBookmarkConverter(const CBookmarkConverter&) = delete;
   CBookmarkConverter& operator=(const CBookmarkConverter&) = delete;
@@ -36,45 +39,73 @@ class CBookmarkConverter {
   void BeginList();
   void EndList();
 
-  // Writes the entries of the whole favorites directory into the open list.
-  void WalkFavorites(std::string favoritesDir);
-  // Enters the folder `parent` + separator + `name` (`parent` alone when
-  // `name` is empty) and writes a bookmark line for each shortcut file and a
-  // folder block for each subfolder that holds a shortcut file at some depth,
-  // in listing order. Changes back to `parent` at the end.
-  void WalkFolder(std::string parent, std::string name);
-  // Writes the folder block of the subfolder `name` of `parent`.
-  void WriteFolder(std::string parent, std::string name);
-  // True when the subfolder `name` of `parent` holds no shortcut file at any
-  // depth, or cannot be examined. Returns with `parent` current again.
-  bool IsFolderEmpty(std::string parent, std::string name);
-  // Writes the bookmark line of the shortcut file `fileName` in the current
-  // directory. Only a regular file is opened and read; anything else (a
-  // FIFO, socket or device) gets the line of a file that cannot be opened,
-  // with an empty address, so the run never waits on it. May raise
-  // CMemoryException, before any of the line is written.
-  void WriteBookmark(std::string fileName, bool isRegularFile);
+  // Writes the entries of the whole favorites directory into the open list:
+  // a bookmark line for each shortcut file and a folder block for each
+  // subfolder that holds a shortcut file at some depth, in listing order. A
+  // relative path is resolved against the current directory.
+  void WalkFavorites(const std::string& favoritesDir);
 
   CLineWriter m_file;
   bool m_bOpenFailed;
+  // Set when a failure line was printed during the walk: a folder could not
+  // be entered or listed, a shortcut file could not be read, memory ran out.
+  bool m_bFailed = false;
   std::string m_strBookmarkFile;
   std::string m_strFavoritesDir;
 
  private:
-  // Changes the current directory; on failure prints "failure to change
-  // directory: " and the path, and returns false.
-  bool ChangeDirectory(const std::string& path);
+  // The walk keeps one open folder per depth, the favorites directory at
+  // depth 0; m_strFolderPath is the folder path of the folder being handled,
+  // and each step into a subfolder appends its name for as long as the step
+  // lasts. Names are those of the listing that is being read.
+
+  // Writes the entries of the open folder at `depth`.
+  void WalkFolder(size_t depth);
+  // Writes the folder block of the subfolder `name` of the folder at
+  // `depth`, which IsFolderEmpty has left open at depth + 1.
+  void WriteFolder(size_t depth, std::string_view name);
+  // True when the subfolder `name` of the folder at `depth` holds no
+  // shortcut file at any depth, or cannot be examined. Leaves the subfolder
+  // open at depth + 1, so that the walk can list it from the same handle.
+  bool IsFolderEmpty(size_t depth, std::string_view name);
+  // Writes the bookmark line of `fileName`, the current entry of `folder`.
+  // Only a regular file is opened and read; anything else (a FIFO, socket or
+  // device) gets an empty address, so the run never waits on it. May raise
+  // CMemoryException, before any of the line is written.
+  void WriteBookmark(CFolder& folder, std::string_view fileName);
+
+  CFolder& Level(size_t depth);
+  void CloseLevel(size_t depth);
+  // Opens the subfolder `name` of `parent` as `folder`, after m_strFolderPath
+  // was made its folder path. Reports the failure and returns false when it
+  // cannot be opened.
+  bool EnterFolder(CFolder& folder, CFolder& parent, std::string_view name);
+  bool Entered(CFolder::OpenResult result);
+  // Prints `text` and `path` as one line and marks the run as failed.
+  void ReportFailure(const char* text, std::string_view path);
 
   // The two document lines that carry data.
-  void WriteFolderHeading(const std::string& name);
-  void WriteBookmarkLine(const std::string& urlText, const std::string& name);
+  void WriteFolderHeading(std::string_view name);
+  void WriteBookmarkLine(std::string_view urlText, std::string_view name);
 
-  CCurrentDirectory m_currentDirectory;
+  std::string m_strFolderPath;
+  std::vector<std::unique_ptr<CFolder>> m_levels;
+  std::string m_strAddress;  // reused from shortcut to shortcut
 };
 
-// The folder path of entry `name` in the folder `parent`: the two joined by
-// the path separator, never normalised.
-std::string JoinPath(const std::string& parent, const std::string& name);
+// Appends the path separator and `name` to a folder path for as long as the
+// object lives.
+class CFolderPathStep {
+ public:
+  CFolderPathStep(std::string& path, std::string_view name);
+  ~CFolderPathStep() { m_path.resize(m_size); }
+  CFolderPathStep(const CFolderPathStep&) = delete;
+  CFolderPathStep& operator=(const CFolderPathStep&) = delete;
+
+ private:
+  std::string& m_path;
+  size_t m_size;
+};
 
 // `c` with the letters a to z made upper case, and every other byte as it is.
 inline char AsciiUpper(int c) {
@@ -83,13 +114,13 @@ inline char AsciiUpper(int c) {
 
 // True when `name` ends in ".url", comparing the letters A to Z without
 // regard to case and every other byte exactly.
-bool IsShortcutName(const std::string& name);
+bool IsShortcutName(std::string_view name);
 
-// The address of an Internet Shortcut read from `reader`: the text after
-// "URL=" on the address line, up to the line's end or a NUL byte, never
-// truncated. The address line is the second line when it begins with "URL="
-// (in any case), else the first such line inside the [InternetShortcut]
-// section. Empty when the file has no address line.
-std::string ReadShortcutAddress(CTextReader& reader);
+// Replaces `address` by the address of an Internet Shortcut read from
+// `reader`: the text after "URL=" on the address line, up to the line's end
+// or a NUL byte, never truncated. The address line is the second line when it
+// begins with "URL=" (in any case), else the first such line inside the
+// [InternetShortcut] section. Empty when the file has no address line.
+void ReadShortcutAddress(CTextReader& reader, std::string& address);
 
 #endif  // KESSAVINE_CONVERTER_BOOKMARK_CONVERTER_H_

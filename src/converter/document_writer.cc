@@ -1,5 +1,6 @@
 // The lines of the bookmark document.
-#include <cstring>
+#include <algorithm>
+#include <string_view>
 
 #include "converter/bookmark_converter.h"
 
@@ -27,15 +28,15 @@ const char* NameReplacement(char c) { return c == '<' ? "&lt;" : "&gt;"; }
 
 // Appends `piece` up to its first NUL byte, with each byte of `specials`
 // written as the text that `replacement` gives for it.
-void AppendEscaped(CLineWriter& out, const std::string& piece, const char* specials,
+void AppendEscaped(CLineWriter& out, std::string_view piece, std::string_view specials,
                    const char* (*replacement)(char)) {
-  const char* p = piece.c_str();
+  piece = piece.substr(0, piece.find('\0'));
   for (;;) {
-    const size_t run = std::strcspn(p, specials);
-    out.Append(p, run);
-    p += run;
-    if (*p == '\0') return;
-    out.Append(replacement(*p++));
+    const size_t run = std::min(piece.find_first_of(specials), piece.size());
+    out.Append(piece.data(), run);
+    if (run == piece.size()) return;
+    out.Append(replacement(piece[run]));
+    piece.remove_prefix(run + 1);
   }
 }
 
@@ -59,14 +60,14 @@ void CBookmarkConverter::EndList() {
   m_file.EndLine();
 }
 
-void CBookmarkConverter::WriteFolderHeading(const std::string& name) {
+void CBookmarkConverter::WriteFolderHeading(std::string_view name) {
   m_file.Append("<DT><H3 ADD_DATE=\"884567655\">");
   AppendEscaped(m_file, name, kNameSpecials, NameReplacement);
   m_file.Append("</H3>");
   m_file.EndLine();
 }
 
-void CBookmarkConverter::WriteBookmarkLine(const std::string& urlText, const std::string& name) {
+void CBookmarkConverter::WriteBookmarkLine(std::string_view urlText, std::string_view name) {
   m_file.Append("<DT><A HREF=\"");
   AppendEscaped(m_file, urlText, kUrlSpecials, UrlReplacement);
   m_file.Append(

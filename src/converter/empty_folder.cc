@@ -1,31 +1,31 @@
 // The test that leaves folders without shortcut files out of the document.
 #include "converter/bookmark_converter.h"
 
-bool CBookmarkConverter::IsFolderEmpty(std::string parent, std::string name) {
-  const std::string folderPath = JoinPath(parent, name);
-  if (!ChangeDirectory(folderPath)) return true;
-
-  bool empty = true;
-  CFileFind find;
+bool CBookmarkConverter::IsFolderEmpty(size_t depth, std::string_view name) {
+  CFolderPathStep step(m_strFolderPath, name);
+  CFolder& parent = Level(depth);
+  CFolder& folder = Level(depth + 1);
+  if (!EnterFolder(folder, parent, name)) return true;
 
   // Every file of the folder is looked at before any subfolder is entered,
   // so a folder with a shortcut file of its own is decided at once.
-  bool more = find.FindFile();
-  while (more && empty) {
-    more = find.FindNextFile();
-    if (!find.IsDirectory() && IsShortcutName(find.GetFileName())) empty = false;
+  bool empty = true;
+  while (empty && folder.Next()) {
+    if (!folder.IsDirectory() && IsShortcutName(folder.GetFileName())) empty = false;
   }
 
   // Then the subfolders, depth first, up to the first one that is not empty.
-  if (empty) {
-    more = find.FindFile();
-    while (more && empty) {
-      more = find.FindNextFile();
-      if (find.IsDirectory() && !find.IsDots())
-        empty = IsFolderEmpty(folderPath, find.GetFileName());
+  // The listing starts again from the same handle.
+  if (empty && !folder.HasFailed() && folder.Rewind()) {
+    while (empty && folder.Next()) {
+      if (folder.IsDirectory() && !folder.IsDots()) {
+        empty = IsFolderEmpty(depth + 1, folder.GetFileName());
+        CloseLevel(depth + 2);
+      }
     }
   }
 
-  if (!ChangeDirectory(parent)) return true;
+  // A listing that failed leaves the answer to what was found before.
+  if (folder.HasFailed()) ReportFailure("failure to read directory: ", m_strFolderPath);
   return empty;
 }

@@ -47,8 +47,9 @@ class CSectionHeader {
 
 }  // namespace
 
-std::string ReadShortcutAddress(CTextReader& reader) {
+void ReadShortcutAddress(CTextReader& reader, std::string& address) {
   static const char kKey[] = "URL=";
+  address.clear();
   bool inShortcutSection = false;
   for (size_t line = 0; reader.Offset() < kSearchLimit; ++line) {
     // The key is looked for where the address may stand: the second line,
@@ -62,9 +63,8 @@ std::string ReadShortcutAddress(CTextReader& reader) {
         if (AsciiUpper(c) != kKey[matched]) {
           mayBeKey = false;
         } else if (++matched == 4) {
-          std::string address;
           reader.AppendLine(address);
-          return address;
+          return;
         }
       }
       header.Feed(c);
@@ -77,19 +77,27 @@ std::string ReadShortcutAddress(CTextReader& reader) {
     if (c == CTextReader::kEnd) break;
     if (header.StartsSection()) inShortcutSection = header.IsShortcutSection();
   }
-  return std::string();
 }
 
-void CBookmarkConverter::WriteBookmark(std::string fileName, bool isRegularFile) {
-  std::string urlText;
-  {
+void CBookmarkConverter::WriteBookmark(CFolder& folder, std::string_view fileName) {
+  // A file that could not be read gets an empty address, never part of one.
+  bool readFailed = folder.GetKind() == CFolder::kUnknownFile;
+  m_strAddress.clear();
+  if (folder.GetKind() == CFolder::kRegularFile) {
     CInputFile file;
-    if (isRegularFile && file.Open(fileName.c_str())) {
+    readFailed = !file.Open(folder, fileName);
+    if (!readFailed) {
       CTextReader reader(file);
-      urlText = ReadShortcutAddress(reader);
+      ReadShortcutAddress(reader, m_strAddress);
+      readFailed = file.HasFailed();
     }
+    if (readFailed) m_strAddress.clear();
   }
   // The bookmark name is the file name less its ".url".
-  fileName.resize(fileName.size() < 4 ? 0 : fileName.size() - 4);
-  WriteBookmarkLine(urlText, fileName);
+  WriteBookmarkLine(m_strAddress,
+                    fileName.substr(0, fileName.size() < 4 ? 0 : fileName.size() - 4));
+  if (readFailed) {
+    CFolderPathStep step(m_strFolderPath, fileName);
+    ReportFailure("failure to read file: ", m_strFolderPath);
+  }
 }

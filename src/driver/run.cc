@@ -29,12 +29,13 @@ int Convert(const char* bookmarkFile, const char* favoritesDir) {
   converter.WalkFavorites(converter.GetFavoritesDir());
   converter.EndList();
   // Writes are not checked line by line; a failed one leaves the document
-  // short, and the run says so once at the end.
-  if (converter.m_file.HasFailed()) {
+  // short, and the run says so once at the end, as it does when the system
+  // reports at the close that written data could not be stored.
+  if (!converter.m_file.Close()) {
     PrintMessage("failure to write file: ", converter.m_strBookmarkFile);
     return 1;
   }
-  return 0;
+  return converter.m_bFailed ? 1 : 0;
 }
 
 }  // namespace
@@ -51,7 +52,7 @@ int Run(int argc, char* argv[]) {
   const int words = argc - 1;
   if (words == 1 && argv[1][0] == '/' && argv[1][1] == '?') {
     PrintUsage();
-    return 0;
+    return StandardOutput().HasFailed() ? 1 : 0;
   }
   if (words > 2) {
     PrintUsage();

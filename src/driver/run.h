@@ -7,8 +7,11 @@
 void PrintUsage();
 
 // Runs the program on its command line; returns the exit status: 0 for the
-// usage text or a complete document, 1 when the document could not be
-// opened or written, or memory ran out, 2 for too many words.
+// usage text or a document that holds the whole tree, 1 when the run printed
+// a failure line (the document could not be opened, written or closed,
+// memory ran out, a folder could not be entered or listed, a shortcut file
+// could not be read) or could not print the usage text, 2 for too many
+// words.
 int Run(int argc, char* argv[]);
 
 #endif  // KESSAVINE_DRIVER_RUN_H_

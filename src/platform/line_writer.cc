@@ -1,8 +1,13 @@
 #include "platform/line_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 void CLineWriter::Append(const char* piece) { Append(piece, std::strlen(piece)); }
+
+void CLineWriter::Append(std::string_view piece) {
+  Append(piece.data(), std::min(piece.find('\0'), piece.size()));
+}
 
 void CLineWriter::Append(const char* data, size_t size) {
   while (const void* found = std::memchr(data, '\n', size)) {
@@ -37,7 +42,7 @@ void CLineWriter::Flush() {
   m_used = 0;
 }
 
-void PrintMessage(const char* text, const std::string& path) {
+void PrintMessage(const char* text, std::string_view path) {
   CLineWriter& out = StandardOutput();
   out.Append(text);
   out.Append(path);

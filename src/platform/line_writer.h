@@ -3,7 +3,7 @@
 #define KESSAVINE_PLATFORM_LINE_WRITER_H_
 
 #include <cstddef>
-#include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -30,7 +30,7 @@ class CLineWriter {
 
   // Appends `piece` up to its first NUL byte.
   void Append(const char* piece);
-  void Append(const std::string& piece) { Append(piece.c_str()); }
+  void Append(std::string_view piece);
   // Appends exactly `size` bytes.
   void Append(const char* data, size_t size);
 
@@ -38,6 +38,9 @@ class CLineWriter {
   void EndLine();
 
   bool HasFailed() const { return m_failed; }
+  // Closes the file; true when everything written since it was opened
+  // reached it.
+  bool Close() { return m_out.Close() && !m_failed; }
 
  private:
   // Appends bytes as they are.
@@ -54,6 +57,6 @@ class CLineWriter {
 CLineWriter& StandardOutput();
 
 // Writes one line to standard output: `text`, then the `path` it concerns.
-void PrintMessage(const char* text, const std::string& path = std::string());
+void PrintMessage(const char* text, std::string_view path = {});
 
 #endif  // KESSAVINE_PLATFORM_LINE_WRITER_H_

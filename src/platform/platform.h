@@ -1,6 +1,9 @@
 // The operating-system seam. Everything the converter needs of the system is
 // declared here and implemented once per system: platform_posix.cc and
 // platform_win32.cc. CMake compiles exactly one of them.
+//
+// Every call into the system that a signal can interrupt is repeated until
+// it is not interrupted, so EINTR never reaches the program.
 #ifndef KESSAVINE_PLATFORM_PLATFORM_H_
 #define KESSAVINE_PLATFORM_PLATFORM_H_
 
@@ -8,6 +11,7 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <string_view>
 
 // Raised by every allocation that cannot get memory.
 using CMemoryException = std::bad_alloc;
@@ -15,12 +19,12 @@ using CMemoryException = std::bad_alloc;
 // The byte that joins a folder path and an entry name: '/' or '\'.
 extern const char kPathSeparator;
 
-// The longest path the system accepts for a change of directory.
+// The longest folder path the system accepts for a folder to be entered.
 extern const size_t kMaxPathLength;
 
 // Raises the limit on open files as far as the system allows: every folder
-// level of a walk keeps one listing open, and the empty-folder test nests a
-// second chain of them, so a deep tree needs two handles per level.
+// level of a walk keeps its folder open, so a deep tree needs one handle per
+// level.
 void RaiseOpenFileLimit();
 
 // An output file written with raw bytes: the bookmark document or standard
@@ -32,11 +36,12 @@ class COutputFile {
   COutputFile(const COutputFile&) = delete;
   COutputFile& operator=(const COutputFile&) = delete;
 
-  // Opens `path` for reading and writing, creating an ordinary writable file
-  // or cutting an existing one to length zero. Takes no exclusive access, so
-  // other programs may read the file meanwhile. False when the system refuses
-  // (missing directory, a directory, a read-only file, an empty path, ...);
-  // the file system is then left as it was.
+  // Opens `path` for writing only, creating an ordinary writable file or
+  // cutting an existing one to length zero. Takes no exclusive access, so
+  // other programs may read the file meanwhile. A FIFO waits for its reader.
+  // False when the system refuses (missing directory, a directory, a
+  // read-only file, an empty path, ...); the file system is then left as it
+  // was.
   bool Open(const char* path);
 
   // Writes to the process's standard output from now on. Never closed.
@@ -44,14 +49,21 @@ class COutputFile {
 
   bool IsOpen() const { return m_handle != kNoHandle; }
 
-  // Writes all `size` bytes; false when the system reports a failure.
+  // Writes all `size` bytes; false when the system reports a failure or
+  // accepts none of them.
   bool WriteAll(const char* data, size_t size);
+
+  // Closes an opened file; false when the system reports that data written
+  // earlier could not be stored. Standard output is left open.
+  bool Close();
 
  private:
   static constexpr intptr_t kNoHandle = -1;
   intptr_t m_handle = kNoHandle;
   bool m_owned = false;
 };
+
+class CFolder;
 
 // A shortcut file opened for reading raw bytes.
 class CInputFile {
@@ -61,103 +73,89 @@ class CInputFile {
   CInputFile(const CInputFile&) = delete;
   CInputFile& operator=(const CInputFile&) = delete;
 
-  // Opens `name`, resolved against the current directory, for reading only.
-  // Never creates a file and never waits: callers open only what a listing
-  // showed as a regular file, and should it have become a FIFO meanwhile,
-  // the open still returns at once.
-  bool Open(const char* name);
+  // Opens the file `name` of the open `folder` for reading only. Never
+  // creates a file and never waits: callers open only what a listing showed
+  // as a regular file, and should it have become a FIFO meanwhile, the open
+  // still returns at once. Where the listing cannot tell (Windows), a pipe or
+  // device opens as an empty file. Links to files are followed.
+  bool Open(CFolder& folder, std::string_view name);
 
-  // Reads up to `size` bytes. Returns the count read; 0 at end of file and
-  // also when the read fails, which a reader treats alike.
+  // Reads up to `size` bytes; returns the count read. A count smaller than
+  // `size` marks the end of the file, as it does for regular files, and so
+  // does a failed read, which HasFailed then tells.
   size_t Read(char* buffer, size_t size);
+  bool AtEnd() const { return m_atEnd; }
+  bool HasFailed() const { return m_failed; }
 
  private:
   static constexpr intptr_t kNoHandle = -1;
   intptr_t m_handle = kNoHandle;
+  bool m_atEnd = false;
+  bool m_failed = false;
 };
 
-// Changes the process's current directory. Relative paths are resolved
-// against the directory that was current when this object was made, not
-// against wherever an earlier change went, so a walk can enter every folder
-// of a relative tree by its path as formed.
+// One folder of the tree, held open while a walk is in it or below it, and
+// listed from that handle. Holding it means that renaming or replacing the
+// folder, or a folder above it in the walk, cannot move the walk elsewhere:
+// its entries are listed and its files opened from the folder that was
+// entered, and subfolders are entered from it without following a link.
 //
-// It remembers the path it last changed to, and a change to a subfolder of
-// that path, or back to its parent, goes one step by the bare name or "..",
-// so that the system need not walk the whole path again at every level.
-class CCurrentDirectory {
+// A listing returns every entry, hidden ones and the dot entries "." and ".."
+// included, in the order the system returns them. Symbolic links and
+// junctions that lead to directories are passed over, so a walk never follows
+// them and a link cycle cannot trap it; links to files are files. Each
+// listing reads the folder afresh from the system.
+class CFolder {
  public:
-  CCurrentDirectory();
-  ~CCurrentDirectory();
-  CCurrentDirectory(const CCurrentDirectory&) = delete;
-  CCurrentDirectory& operator=(const CCurrentDirectory&) = delete;
-
-  // False when the system refuses the change (missing, not a directory, no
-  // permission) or `path` is longer than kMaxPathLength, even where a step
-  // by name could go deeper; the current directory may then be anywhere.
-  bool ChangeTo(const std::string& path);
-
- private:
-  // The system's part: change to `path` as given, a relative one resolved
-  // against the starting directory; change by a path relative to the
-  // current directory.
-  bool ChangeFromStart(const std::string& path);
-  static bool ChangeRelative(const char* path);
-
-  struct Start;  // What each system keeps of the starting directory.
-  Start* m_start;
-  std::string m_path;  // where the last change went, as it was asked for
-  bool m_known = false;
-};
-
-// Lists the current directory: every entry, hidden ones and the dot entries
-// "." and ".." included, in the order the system returns them. Symbolic links
-// and junctions that lead to directories are passed over, so a walk never
-// follows them and a link cycle cannot trap it; links to files are files.
-//
-// The listing looks one entry ahead: FindNextFile makes the next entry
-// current and tells whether yet another one follows.
-class CFileFind {
- public:
-  enum Kind { kDirectory, kRegularFile, kOtherFile };
-
-  CFileFind() = default;
-  ~CFileFind() { Close(); }
-  CFileFind(const CFileFind&) = delete;
-  CFileFind& operator=(const CFileFind&) = delete;
-
-  // Starts (or restarts) the listing of the current directory with the
-  // pattern "*.*", which matches every name. True when there is an entry.
-  // False, with nothing to list, when the directory cannot be read.
-  bool FindFile();
-
-  // Makes the next entry current; true when another entry follows it.
-  bool FindNextFile();
-
-  const std::string& GetFileName() const { return m_current.name; }
-  bool IsDirectory() const { return m_current.kind == kDirectory; }
-  // A regular file, after following a symbolic link. Not a directory, a
-  // FIFO, socket or device, nor a link that leads nowhere.
-  bool IsRegularFile() const { return m_current.kind == kRegularFile; }
-  bool IsDots() const;
-
-  void Close();
-
- private:
-  struct Entry {
-    std::string name;
-    Kind kind = kOtherFile;
+  enum Kind {
+    kDirectory,
+    kRegularFile,  // also a link to one
+    kOtherFile,    // FIFO, socket, device, or a link that leads nowhere
+    kUnknownFile,  // a link that could not be followed: it may be any file
+  };
+  enum OpenResult {
+    kOpened,
+    kNotEntered,  // missing, not a directory, a link, no permission, ...
+    kNotListed,   // could be entered, but not listed
   };
 
-  // The system's part: open the listing of the current directory; read its
-  // next entry, passing over links to directories; close it.
-  bool OpenListing();
-  bool ReadEntry(Entry& entry);
-  void CloseListing();
+  CFolder();
+  ~CFolder();
+  CFolder(const CFolder&) = delete;
+  CFolder& operator=(const CFolder&) = delete;
 
-  void* m_handle = nullptr;
-  Entry m_current;
-  Entry m_next;
-  bool m_hasNext = false;
+  // Opens the favorites directory `path`, a relative one resolved against
+  // the current directory; a link given as the path itself is followed.
+  // Closes what this object held before.
+  OpenResult OpenRoot(const std::string& path);
+  // Opens the subfolder `name` of the open folder `parent` (another object),
+  // never following a link. Closes what this object held before.
+  OpenResult OpenChild(CFolder& parent, std::string_view name);
+  void Close();
+  bool IsOpen() const;
+
+  // Starts the listing (again) from the first entry. False when that fails;
+  // HasFailed then tells so.
+  bool Rewind();
+  // Makes the next entry current; false at the end of the listing and when
+  // reading it fails (HasFailed tells which).
+  bool Next();
+  bool HasFailed() const { return m_failed; }
+
+  // The current entry. The name stays valid until the next call of Next,
+  // Rewind or Close on this folder.
+  std::string_view GetFileName() const { return m_name; }
+  Kind GetKind() const { return m_kind; }
+  bool IsDirectory() const { return m_kind == kDirectory; }
+  bool IsDots() const { return IsDirectory() && (m_name == "." || m_name == ".."); }
+
+ private:
+  friend class CInputFile;
+  struct System;  // What each system keeps of an open folder.
+  System* m_system;
+  std::string_view m_name;
+  Kind m_kind = kOtherFile;
+  bool m_failed = false;
 };
 
 #endif  // KESSAVINE_PLATFORM_PLATFORM_H_

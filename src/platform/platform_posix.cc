@@ -1,4 +1,7 @@
-// The operating-system seam on POSIX systems.
+// The operating-system seam on POSIX systems. Folders are held as directory
+// descriptors and listed with Linux's getdents64; everything below a folder
+// is opened relative to its descriptor, so the process's current directory is
+// never changed.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -7,6 +10,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -26,13 +30,29 @@ namespace {
 
 int Descriptor(intptr_t handle) { return static_cast<int>(handle); }
 
-// A descriptor that names a directory without reading it, where the system
-// has one, so that a starting directory without read permission still works.
-#ifdef O_PATH
-constexpr int kDirectoryReference = O_PATH | O_DIRECTORY | O_CLOEXEC;
-#else
-constexpr int kDirectoryReference = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-#endif
+// Calls `call` until a signal does not interrupt it.
+template <typename Call>
+auto Uninterrupted(Call call) {
+  for (;;) {
+    const auto result = call();
+    if (result >= 0 || errno != EINTR) return result;
+  }
+}
+
+// A name as the system takes it: NUL-terminated. Longer names than any file
+// system holds become the empty name, which no open accepts.
+class CSystemName {
+ public:
+  explicit CSystemName(std::string_view name) {
+    const size_t size = name.size() < sizeof m_name ? name.size() : 0;
+    std::memcpy(m_name, name.data(), size);
+    m_name[size] = '\0';
+  }
+  const char* c_str() const { return m_name; }
+
+ private:
+  char m_name[NAME_MAX + 1];
+};
 
 }  // namespace
 
@@ -41,7 +61,8 @@ COutputFile::~COutputFile() {
 }
 
 bool COutputFile::Open(const char* path) {
-  const int fd = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd =
+      Uninterrupted([&] { return open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
   if (fd < 0) return false;
   m_handle = fd;
   m_owned = true;
@@ -55,154 +76,186 @@ void COutputFile::AttachStandardOutput() {
 
 bool COutputFile::WriteAll(const char* data, size_t size) {
   while (size > 0) {
-    const ssize_t written = write(Descriptor(m_handle), data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
+    const ssize_t written = Uninterrupted([&] { return write(Descriptor(m_handle), data, size); });
+    if (written <= 0) return false;
     data += written;
     size -= static_cast<size_t>(written);
   }
   return true;
 }
 
+bool COutputFile::Close() {
+  if (!m_owned || !IsOpen()) return true;
+  // Not repeated on EINTR: the descriptor is gone whatever close reports.
+  const bool closed = close(Descriptor(m_handle)) == 0;
+  m_handle = kNoHandle;
+  return closed;
+}
+
 CInputFile::~CInputFile() {
   if (m_handle != kNoHandle) close(Descriptor(m_handle));
 }
 
-bool CInputFile::Open(const char* name) {
-  // Without a controlling terminal, so that even a terminal would be harmless.
-  const int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return false;
-  m_handle = fd;
-  return true;
-}
-
 size_t CInputFile::Read(char* buffer, size_t size) {
-  for (;;) {
-    const ssize_t got = read(Descriptor(m_handle), buffer, size);
-    if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) return 0;
-  }
+  const ssize_t got = Uninterrupted([&] { return read(Descriptor(m_handle), buffer, size); });
+  if (got < 0) m_failed = true;
+  if (got < static_cast<ssize_t>(size)) m_atEnd = true;
+  return got < 0 ? 0 : static_cast<size_t>(got);
 }
 
-struct CCurrentDirectory::Start {
-  int fd;
+struct CFolder::System {
+  int fd = -1;
+  bool read = false;  // since it was opened or rewound
+  size_t pos = 0;
+  size_t end = 0;
+  alignas(dirent64) char block[32 * 1024];
 };
 
-CCurrentDirectory::CCurrentDirectory() : m_start(new Start{open(".", kDirectoryReference)}) {}
+CFolder::CFolder() : m_system(new System) {}
 
-CCurrentDirectory::~CCurrentDirectory() {
-  if (m_start->fd >= 0) close(m_start->fd);
-  delete m_start;
+CFolder::~CFolder() {
+  Close();
+  delete m_system;
 }
 
-bool CCurrentDirectory::ChangeFromStart(const std::string& path) {
-  const bool relative = !path.empty() && path[0] != '/';
-  if (relative && m_start->fd >= 0 && fchdir(m_start->fd) != 0) return false;
-  return ChangeRelative(path.c_str());
-}
+bool CFolder::IsOpen() const { return m_system->fd >= 0; }
 
-bool CCurrentDirectory::ChangeRelative(const char* path) { return chdir(path) == 0; }
+void CFolder::Close() {
+  // Nothing was written through a directory descriptor, so its close cannot
+  // lose anything.
+  if (m_system->fd >= 0) close(m_system->fd);
+  m_system->fd = -1;
+}
 
 namespace {
 
-CFileFind::Kind KindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return CFileFind::kDirectory;
-  return S_ISREG(mode) ? CFileFind::kRegularFile : CFileFind::kOtherFile;
+constexpr int kListingFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+// An open that failed for want of permission, on a folder that the process
+// may still search, is a folder that can be entered but not listed.
+CFolder::OpenResult Refused(int dirFd, const char* path) {
+  const bool searchable = errno == EACCES && Uninterrupted([&] {
+                                               return faccessat(dirFd, path, X_OK, AT_EACCESS);
+                                             }) == 0;
+  return searchable ? CFolder::kNotListed : CFolder::kNotEntered;
 }
 
+}  // namespace
+
+CFolder::OpenResult CFolder::OpenRoot(const std::string& path) {
+  Close();
+  m_system->fd = Uninterrupted([&] { return open(path.c_str(), kListingFlags); });
+  if (m_system->fd < 0) return Refused(AT_FDCWD, path.c_str());
+  m_failed = false;
+  m_system->read = false;
+  m_system->pos = m_system->end = 0;
+  return kOpened;
+}
+
+CFolder::OpenResult CFolder::OpenChild(CFolder& parent, std::string_view name) {
+  Close();
+  const CSystemName child(name);
+  const int parentFd = parent.m_system->fd;
+  m_system->fd =
+      Uninterrupted([&] { return openat(parentFd, child.c_str(), kListingFlags | O_NOFOLLOW); });
+  if (m_system->fd < 0) return Refused(parentFd, child.c_str());
+  m_failed = false;
+  m_system->read = false;
+  m_system->pos = m_system->end = 0;
+  return kOpened;
+}
+
+bool CFolder::Rewind() {
+  m_failed = false;
+  m_system->pos = m_system->end = 0;
+  if (!m_system->read) return true;  // still at the start: no seek needed
+  m_system->read = false;
+  if (lseek(m_system->fd, 0, SEEK_SET) == 0) return true;
+  m_failed = true;
+  return false;
+}
+
+namespace {
+
+CFolder::Kind KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return CFolder::kDirectory;
+  return S_ISREG(mode) ? CFolder::kRegularFile : CFolder::kOtherFile;
+}
+
+enum Classified { kListed, kPassedOver, kUnclassified };
+
 // Sets `kind` for the entry `name` of the directory `dirFd`, listed with
-// `type`; false for a link to a directory, which the listing passes over.
-// The system names the type; only where it cannot (some file systems) and
-// for symbolic links, which are followed, is the entry looked up.
-bool Classify(int dirFd, const char* name, unsigned char type, CFileFind::Kind& kind) {
+// `type`. A link to a directory is passed over, and so is an entry that
+// vanished since it was listed. The system names the type; only where it
+// cannot (some file systems) and for symbolic links, which are followed, is
+// the entry looked up.
+Classified Classify(int dirFd, const char* name, unsigned char type, CFolder::Kind& kind) {
   struct stat status;
   if (type == DT_UNKNOWN) {
-    if (fstatat(dirFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-      kind = CFileFind::kOtherFile;  // Vanished since it was listed.
-      return true;
+    if (Uninterrupted([&] { return fstatat(dirFd, name, &status, AT_SYMLINK_NOFOLLOW); }) != 0) {
+      return errno == ENOENT ? kPassedOver : kUnclassified;
     }
     if (!S_ISLNK(status.st_mode)) {
       kind = KindOf(status.st_mode);
-      return true;
+      return kListed;
     }
     type = DT_LNK;
   }
   if (type == DT_LNK) {
-    // A link that leads nowhere is a file that cannot be opened.
-    kind = fstatat(dirFd, name, &status, 0) == 0 ? KindOf(status.st_mode) : CFileFind::kOtherFile;
-    return kind != CFileFind::kDirectory;
+    if (Uninterrupted([&] { return fstatat(dirFd, name, &status, 0); }) == 0) {
+      kind = KindOf(status.st_mode);
+      return kind == CFolder::kDirectory ? kPassedOver : kListed;
+    }
+    // A link that leads nowhere is a file that cannot be opened; one that
+    // could not be followed for another reason may be anything.
+    const bool dangling = errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
+    kind = dangling ? CFolder::kOtherFile : CFolder::kUnknownFile;
+    return kListed;
   }
-  kind = type == DT_DIR   ? CFileFind::kDirectory
-         : type == DT_REG ? CFileFind::kRegularFile
-                          : CFileFind::kOtherFile;
-  return true;
+  kind = type == DT_DIR   ? CFolder::kDirectory
+         : type == DT_REG ? CFolder::kRegularFile
+                          : CFolder::kOtherFile;
+  return kListed;
 }
-
-#ifdef __linux__
-// Linux: the entries are read in large blocks straight from the system,
-// which spares the status call that opendir makes on every directory.
-struct Listing {
-  int fd;
-  size_t pos;
-  size_t end;
-  alignas(dirent64) char block[32 * 1024];
-};
-
-Listing* OpenDirectory() {
-  Listing* listing = new Listing;
-  listing->fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listing->fd < 0) {
-    delete listing;
-    return nullptr;
-  }
-  listing->pos = listing->end = 0;
-  return listing;
-}
-
-const dirent64* NextEntry(Listing* listing) {
-  if (listing->pos == listing->end) {
-    const ssize_t got = getdents64(listing->fd, listing->block, sizeof listing->block);
-    if (got <= 0) return nullptr;
-    listing->pos = 0;
-    listing->end = static_cast<size_t>(got);
-  }
-  const auto* entry = reinterpret_cast<const dirent64*>(listing->block + listing->pos);
-  listing->pos += entry->d_reclen;
-  return entry;
-}
-
-int DescriptorOf(Listing* listing) { return listing->fd; }
-
-void CloseDirectory(Listing* listing) {
-  close(listing->fd);
-  delete listing;
-}
-#else
-using Listing = DIR;
-Listing* OpenDirectory() { return opendir("."); }
-const dirent* NextEntry(Listing* listing) { return readdir(listing); }
-int DescriptorOf(Listing* listing) { return dirfd(listing); }
-void CloseDirectory(Listing* listing) { closedir(listing); }
-#endif
 
 }  // namespace
 
-bool CFileFind::OpenListing() {
-  m_handle = OpenDirectory();
-  return m_handle != nullptr;
-}
-
-bool CFileFind::ReadEntry(Entry& entry) {
-  Listing* listing = static_cast<Listing*>(m_handle);
-  while (const auto* found = NextEntry(listing)) {
-    if (Classify(DescriptorOf(listing), found->d_name, found->d_type, entry.kind)) {
-      entry.name.assign(found->d_name);
-      return true;
+bool CFolder::Next() {
+  System& s = *m_system;
+  for (;;) {
+    if (s.pos == s.end) {
+      s.read = true;
+      const ssize_t got = Uninterrupted([&] { return getdents64(s.fd, s.block, sizeof s.block); });
+      if (got <= 0) {
+        m_failed = got < 0;
+        return false;
+      }
+      s.pos = 0;
+      s.end = static_cast<size_t>(got);
+    }
+    const auto* entry = reinterpret_cast<const dirent64*>(s.block + s.pos);
+    s.pos += entry->d_reclen;
+    switch (Classify(s.fd, entry->d_name, entry->d_type, m_kind)) {
+      case kListed:
+        m_name = entry->d_name;
+        return true;
+      case kPassedOver:
+        continue;
+      case kUnclassified:
+        s.pos = s.end;
+        m_failed = true;
+        return false;
     }
   }
-  return false;
 }
 
-void CFileFind::CloseListing() { CloseDirectory(static_cast<Listing*>(m_handle)); }
+bool CInputFile::Open(CFolder& folder, std::string_view name) {
+  const CSystemName file(name);
+  const int dirFd = folder.m_system->fd;
+  // Without a controlling terminal, so that even a terminal would be harmless.
+  const int fd = Uninterrupted(
+      [&] { return openat(dirFd, file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
+  if (fd < 0) return false;
+  m_handle = fd;
+  return true;
+}

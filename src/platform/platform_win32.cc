@@ -1,7 +1,14 @@
 // The operating-system seam on Windows. Only the ANSI ("A") calls are used,
 // so names stay the byte strings the system lists, with no conversion.
+//
+// Those calls take paths, not folder handles, so a folder is kept as its
+// full path together with a handle on the folder itself, opened without
+// delete sharing: while the walk holds it, Windows refuses to rename, move
+// or remove that folder, so its path keeps naming the folder that was
+// entered. The process's current directory is never changed.
+//
 // platform.h comes first: <windows.h> defines FindNextFile and other names
-// of CFileFind's as macros.
+// as macros.
 // clang-format off
 #include "platform/platform.h"
 
@@ -11,8 +18,7 @@
 #include <cstdint>
 
 const char kPathSeparator = '\\';
-// SetCurrentDirectoryA checks the length itself; so does every step by name,
-// since Windows limits the current directory as a whole.
+// The system checks the length of every path it is given.
 const size_t kMaxPathLength = SIZE_MAX;
 
 // Windows sets no small limit on open handles.
@@ -26,13 +32,7 @@ intptr_t Store(HANDLE handle) {
   return handle == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(handle);
 }
 
-// True for "X:\..." and "\\server\..." paths, which name the same folder
-// whatever the current directory is.
-bool IsFullyQualified(const std::string& path) {
-  const auto separator = [](char c) { return c == '\\' || c == '/'; };
-  if (path.size() >= 3 && path[1] == ':' && separator(path[2])) return true;
-  return path.size() >= 2 && separator(path[0]) && separator(path[1]);
-}
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
@@ -41,9 +41,8 @@ COutputFile::~COutputFile() {
 }
 
 bool COutputFile::Open(const char* path) {
-  m_handle =
-      Store(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  m_handle = Store(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   m_owned = IsOpen();
   return m_owned;
 }
@@ -66,64 +65,125 @@ bool COutputFile::WriteAll(const char* data, size_t size) {
   return true;
 }
 
+bool COutputFile::Close() {
+  if (!m_owned || !IsOpen()) return true;
+  const bool closed = CloseHandle(Handle(m_handle)) != 0;
+  m_handle = kNoHandle;
+  return closed;
+}
+
 CInputFile::~CInputFile() {
   if (m_handle != kNoHandle) CloseHandle(Handle(m_handle));
 }
 
-bool CInputFile::Open(const char* name) {
-  // Other programs may go on reading, writing and even deleting the file.
-  HANDLE file =
-      CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  if (GetFileType(file) != FILE_TYPE_DISK) {
-    CloseHandle(file);
-    return false;
-  }
-  m_handle = Store(file);
-  return true;
-}
-
 size_t CInputFile::Read(char* buffer, size_t size) {
   DWORD got = 0;
-  if (!ReadFile(Handle(m_handle), buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
+  if (!ReadFile(Handle(m_handle), buffer, static_cast<DWORD>(size), &got, nullptr)) {
+    m_failed = true;
+    got = 0;
+  }
+  if (got < size) m_atEnd = true;
   return got;
 }
 
-struct CCurrentDirectory::Start {
-  std::string path;
+struct CFolder::System {
+  std::string path;  // full, without a separator at its end unless a root
+  HANDLE folder = INVALID_HANDLE_VALUE;
+  HANDLE find = INVALID_HANDLE_VALUE;
+  bool started = false;  // the listing, since the folder was opened or rewound
+  WIN32_FIND_DATAA data;
+  std::string scratch;  // the path of an entry, reused
+
+  // The full path of the entry `name`, or the pattern when `name` is "*.*".
+  const char* PathOf(std::string_view name) {
+    scratch.assign(path);
+    if (scratch.empty() || !IsSeparator(scratch.back())) scratch.push_back('\\');
+    scratch.append(name);
+    return scratch.c_str();
+  }
 };
 
-CCurrentDirectory::CCurrentDirectory() : m_start(new Start) {
-  const DWORD size = GetCurrentDirectoryA(0, nullptr);
-  if (size == 0) return;
-  m_start->path.resize(size);
-  const DWORD length = GetCurrentDirectoryA(size, &m_start->path[0]);
-  m_start->path.resize(length < size ? length : 0);
+CFolder::CFolder() : m_system(new System) {}
+
+CFolder::~CFolder() {
+  Close();
+  delete m_system;
 }
 
-CCurrentDirectory::~CCurrentDirectory() { delete m_start; }
+bool CFolder::IsOpen() const { return m_system->folder != INVALID_HANDLE_VALUE; }
 
-bool CCurrentDirectory::ChangeFromStart(const std::string& path) {
-  // Relative paths, "\x" and drive-relative "C:x" among them, are resolved
-  // from the starting directory, which is made current again first.
-  if (!IsFullyQualified(path) && !m_start->path.empty() && !ChangeRelative(m_start->path.c_str())) {
-    return false;
-  }
-  return ChangeRelative(path.c_str());
+void CFolder::Close() {
+  Rewind();
+  if (IsOpen()) CloseHandle(m_system->folder);
+  m_system->folder = INVALID_HANDLE_VALUE;
 }
-
-bool CCurrentDirectory::ChangeRelative(const char* path) { return SetCurrentDirectoryA(path) != 0; }
 
 namespace {
 
-// What a listing holds between reads: FindFirstFileA hands out the first
-// entry together with the handle.
-struct Listing {
-  HANDLE find;
-  WIN32_FIND_DATAA data;
-  bool pending;
-};
+// Opens the folder `path` so that it can be listed and cannot be renamed or
+// removed while it is held. With `noLink`, a junction or symbolic link is
+// not followed and not taken for a folder.
+CFolder::OpenResult Pin(const char* path, bool noLink, HANDLE& folder) {
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (noLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  folder = CreateFileA(path, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, flags, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) {
+    if (GetLastError() != ERROR_ACCESS_DENIED) return CFolder::kNotEntered;
+    // A folder that may be passed through but not listed.
+    HANDLE traverse = CreateFileA(path, FILE_TRAVERSE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, flags, nullptr);
+    if (traverse == INVALID_HANDLE_VALUE) return CFolder::kNotEntered;
+    CloseHandle(traverse);
+    return CFolder::kNotListed;
+  }
+  // Wine tells a Unix symbolic link by its path only; the path is safe to ask
+  // about once the handle pins what it names.
+  BY_HANDLE_FILE_INFORMATION info;
+  const DWORD byPath = noLink ? GetFileAttributesA(path) : 0;
+  if (!GetFileInformationByHandle(folder, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      (byPath & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || byPath == INVALID_FILE_ATTRIBUTES) {
+    CloseHandle(folder);
+    folder = INVALID_HANDLE_VALUE;
+    return CFolder::kNotEntered;
+  }
+  return CFolder::kOpened;
+}
+
+}  // namespace
+
+CFolder::OpenResult CFolder::OpenRoot(const std::string& path) {
+  Close();
+  m_failed = false;
+  // Relative paths, "\x" and drive-relative "C:x" among them, are made full
+  // once, from the current directory of this moment.
+  std::string& full = m_system->path;
+  const DWORD size = path.empty() ? 0 : GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return kNotEntered;
+  full.resize(size);
+  const DWORD length = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) return kNotEntered;
+  full.resize(length);
+  while (full.size() > 3 && IsSeparator(full.back())) full.pop_back();
+  return Pin(full.c_str(), false, m_system->folder);
+}
+
+CFolder::OpenResult CFolder::OpenChild(CFolder& parent, std::string_view name) {
+  Close();
+  m_failed = false;
+  m_system->path.assign(parent.m_system->PathOf(name));
+  return Pin(m_system->path.c_str(), true, m_system->folder);
+}
+
+bool CFolder::Rewind() {
+  m_failed = false;
+  if (m_system->find != INVALID_HANDLE_VALUE) FindClose(m_system->find);
+  m_system->find = INVALID_HANDLE_VALUE;
+  m_system->started = false;
+  return true;
+}
+
+namespace {
 
 // False for a junction or a symbolic link to a directory, which the listing
 // passes over.
@@ -134,34 +194,40 @@ bool IsListed(const WIN32_FIND_DATAA& data) {
 
 }  // namespace
 
-bool CFileFind::OpenListing() {
-  Listing* listing = new Listing;
-  listing->find = ::FindFirstFileA("*.*", &listing->data);
-  if (listing->find == INVALID_HANDLE_VALUE) {
-    delete listing;
+bool CFolder::Next() {
+  System& s = *m_system;
+  bool found;
+  if (!s.started) {
+    s.started = true;
+    s.find = ::FindFirstFileA(s.PathOf("*.*"), &s.data);
+    found = s.find != INVALID_HANDLE_VALUE;
+  } else {
+    found = s.find != INVALID_HANDLE_VALUE && ::FindNextFileA(s.find, &s.data);
+  }
+  while (found && !IsListed(s.data)) found = ::FindNextFileA(s.find, &s.data);
+  if (!found) {
+    // The root of a drive lists nothing at all when it is empty.
+    const DWORD error = GetLastError();
+    m_failed = error != ERROR_NO_MORE_FILES && error != ERROR_FILE_NOT_FOUND;
     return false;
   }
-  listing->pending = true;
-  m_handle = listing;
+  m_kind = (s.data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? kDirectory : kRegularFile;
+  m_name = s.data.cFileName;
   return true;
 }
 
-bool CFileFind::ReadEntry(Entry& entry) {
-  Listing* listing = static_cast<Listing*>(m_handle);
-  for (;;) {
-    if (!listing->pending && !::FindNextFileA(listing->find, &listing->data)) return false;
-    listing->pending = false;
-    const WIN32_FIND_DATAA& data = listing->data;
-    if (!IsListed(data)) continue;
-    entry.kind =
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? kDirectory : kRegularFile;
-    entry.name.assign(data.cFileName);
+bool CInputFile::Open(CFolder& folder, std::string_view name) {
+  // Other programs may go on reading, writing and even deleting the file.
+  HANDLE file = CreateFileA(folder.m_system->PathOf(name), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    // A pipe or device: nothing is read from it, so nothing can wait.
+    CloseHandle(file);
+    m_atEnd = true;
     return true;
   }
-}
-
-void CFileFind::CloseListing() {
-  Listing* listing = static_cast<Listing*>(m_handle);
-  FindClose(listing->find);
-  delete listing;
+  m_handle = Store(file);
+  return true;
 }

@@ -7,7 +7,7 @@ bool CTextReader::Fill() {
   if (m_ended) return false;
   size_t got;
   if (m_file != nullptr) {
-    got = m_file->Read(m_buffer, sizeof m_buffer - 1);
+    got = m_file->AtEnd() ? 0 : m_file->Read(m_buffer, sizeof m_buffer - 1);
   } else {
     got = std::min({m_dataLeft, m_block, sizeof m_buffer - 1});
     if (got > 0) std::memcpy(m_buffer, m_data, got);

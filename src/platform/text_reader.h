@@ -11,7 +11,8 @@
 // (also where the pair falls across two blocks of the underlying reads), a
 // CR not followed by LF is an ordinary character, a 0x1A byte ends the file,
 // and every other byte, NUL and bytes above 127 included, reads unchanged.
-// A failing read counts as end of file. Reading allocates nothing.
+// A failing read ends the file too; the file then tells that it failed.
+// Reading allocates nothing.
 class CTextReader {
  public:
   static constexpr int kEnd = -1;

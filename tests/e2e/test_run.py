@@ -32,7 +32,7 @@ class Usage(Case):
             with self.subTest(word=word):
                 status, out = self.run_program(word)
                 self.assertEqual(out, change_failure(r"c:\windows\favorites"))
-                self.assertEqual(status, 0)
+                self.assertEqual(status, 1)
                 with open(self.path(word), "rb") as f:
                     self.assertEqual(f.read(), EMPTY_DOCUMENT)
 
@@ -48,9 +48,10 @@ class Usage(Case):
 
 class Document(Case):
     def test_no_word_writes_bookmark_html_from_the_default_directory(self):
+        # Here there is no such directory, which is a failure.
         status, out = self.run_program()
         self.assertEqual(out, change_failure(r"c:\windows\favorites"))
-        self.assertEqual(status, 0)
+        self.assertEqual(status, 1)
         with open(self.path("bookmark.html"), "rb") as f:
             self.assertEqual(f.read(), EMPTY_DOCUMENT)
 
@@ -64,8 +65,11 @@ class Document(Case):
         self.assertConverts(self.path("fav"), EMPTY_DOCUMENT)
 
     def test_missing_favorites_directory_is_reported_once(self):
-        missing = native(self.path("missing"))
-        self.assertConverts(self.path("missing"), EMPTY_DOCUMENT, change_failure(missing))
+        self.make({"file": b"not a directory"})
+        for name in ["missing", "file"]:
+            with self.subTest(name=name):
+                self.assertConverts(self.path(name), EMPTY_DOCUMENT,
+                                    change_failure(native(self.path(name))))
 
     def test_new_document_is_an_ordinary_writable_file(self):
         self.make({"fav": {}})

@@ -5,7 +5,7 @@ import time
 import unittest
 
 from harness import (Case, SEP, WINDOWS, bookmark, change_failure, document, folder,
-                     in_listing_order, listing, native, shortcut)
+                     in_listing_order, listing, listing_failure, native, shortcut)
 
 
 class Walk(Case):
@@ -142,10 +142,8 @@ class UnreadableFolders(Case):
     def test_locked_folder_beside_a_shortcut_is_reported_once(self):
         self.make({"fav": {"x.url": shortcut("http://x/")}})
         self.lock("fav", "Locked")
-        status, out, doc = self.convert(self.path("fav"), unprivileged=True)
-        self.assertEqual(doc, document(bookmark("http://x/", "x")))
-        self.assertEqual(out, change_failure(native(self.path("fav", "Locked"))))
-        self.assertEqual(status, 0)
+        self.assertConverts(self.path("fav"), document(bookmark("http://x/", "x")),
+                            change_failure(native(self.path("fav", "Locked"))), unprivileged=True)
 
     def test_locked_folder_is_reported_by_each_test_that_reaches_it(self):
         # A holds no file of its own: deciding whether it is empty enters its
@@ -155,25 +153,33 @@ class UnreadableFolders(Case):
         a = self.path("fav", "A")
         locked = change_failure(native(self.path("fav", "A", "Locked")))
         before_b = listing(a).index("Locked") < listing(a).index("B")
-        status, out, doc = self.convert(self.path("fav"), unprivileged=True)
-        self.assertEqual(doc, document(folder("A", folder("B", bookmark("http://b/", "b")))))
-        self.assertEqual(out, locked * (2 if before_b else 1))
-        self.assertEqual(status, 0)
+        self.assertConverts(self.path("fav"),
+                            document(folder("A", folder("B", bookmark("http://b/", "b")))),
+                            locked * (2 if before_b else 1), unprivileged=True)
 
     def test_folder_paths_in_messages_are_as_formed(self):
         # A trailing separator stays, and doubles before the next name.
         self.make({"fav": {"News": {"n.url": shortcut("http://n/")}}})
         self.lock("fav", "Locked")
-        status, out, doc = self.convert(self.path("fav") + "/", unprivileged=True)
-        self.assertEqual(doc, document(folder("News", bookmark("http://n/", "n"))))
-        self.assertEqual(out, change_failure(native(self.path("fav")) + SEP + SEP + "Locked"))
+        self.assertConverts(self.path("fav") + "/",
+                            document(folder("News", bookmark("http://n/", "n"))),
+                            change_failure(native(self.path("fav")) + SEP + SEP + "Locked"),
+                            unprivileged=True)
 
     @unittest.skipIf(WINDOWS, "Wine does not enter a folder that it cannot list")
-    def test_unreadable_but_enterable_folder_counts_as_empty(self):
-        self.make({"fav": {"Hidden": {"h.url": shortcut("http://h/")}}})
+    def test_folder_that_can_be_entered_but_not_listed_is_reported_and_left_out(self):
+        self.make({"fav": {"x.url": shortcut("http://x/"),
+                           "Hidden": {"h.url": shortcut("http://h/")}}})
         os.chmod(self.path("fav", "Hidden"), 0o311)  # enter, but not list
-        self.assertEqual(self.convert(self.path("fav"), unprivileged=True),
-                         (0, b"", document()))
+        self.assertConverts(self.path("fav"), document(bookmark("http://x/", "x")),
+                            listing_failure(self.path("fav", "Hidden")), unprivileged=True)
+
+    @unittest.skipIf(WINDOWS, "Wine does not enter a folder that it cannot list")
+    def test_favorites_directory_that_cannot_be_listed(self):
+        self.make({"fav": {"x.url": shortcut("http://x/")}})
+        os.chmod(self.path("fav"), 0o311)
+        self.assertConverts(self.path("fav"), document(), listing_failure(self.path("fav")),
+                            unprivileged=True)
 
 
 if __name__ == "__main__":
