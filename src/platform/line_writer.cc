@@ -10,6 +10,7 @@ void CLineWriter::Append(std::string_view piece) {
 }
 
 void CLineWriter::Append(const char* data, size_t size) {
+  if (size == 0) return;  // `data` may then be null
   while (const void* found = std::memchr(data, '\n', size)) {
     const size_t run = static_cast<size_t>(static_cast<const char*>(found) - data);
     AppendBytes(data, run);

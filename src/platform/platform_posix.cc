@@ -170,7 +170,7 @@ bool CFolder::Rewind() {
   m_system->pos = m_system->end = 0;
   if (!m_system->read) return true;  // still at the start: no seek needed
   m_system->read = false;
-  if (lseek(m_system->fd, 0, SEEK_SET) == 0) return true;
+  if (Uninterrupted([&] { return lseek(m_system->fd, 0, SEEK_SET); }) == 0) return true;
   m_failed = true;
   return false;
 }

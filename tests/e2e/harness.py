@@ -19,6 +19,8 @@ import unittest
 PROGRAM = os.environ["KESSAVINE"]
 EMULATOR = shlex.split(os.environ.get("KESSAVINE_EMULATOR", ""))
 WINDOWS = PROGRAM.lower().endswith(".exe")
+# The sanitizers' run-time makes system calls and maps memory of its own.
+SANITIZED = os.environ.get("KESSAVINE_SANITIZED") == "1"
 SEP = "\\" if WINDOWS else "/"
 
 HEADER = (
@@ -169,9 +171,11 @@ class Case(unittest.TestCase):
                     f.write(b(content))
         return base
 
-    def run_program(self, *args, unprivileged=False, open_files=None, timeout=60):
+    def run_program(self, *args, unprivileged=False, open_files=None, data_limit=None,
+                    timeout=60):
         """Runs the program; returns (exit status, standard output bytes).
-        `open_files` lowers the soft limit on open files that it starts with."""
+        `open_files` lowers the soft limit on open files that it starts with,
+        `data_limit` the limit on its data in bytes."""
         prefix = list(EMULATOR)
         if unprivileged and os.geteuid() == 0:
             if not can_drop_privileges():
@@ -182,12 +186,15 @@ class Case(unittest.TestCase):
             else:
                 prefix = NOBODY + prefix
         def limit():
-            hard = resource.getrlimit(resource.RLIMIT_NOFILE)[1]
-            resource.setrlimit(resource.RLIMIT_NOFILE, (min(open_files, hard), hard))
+            if open_files:
+                hard = resource.getrlimit(resource.RLIMIT_NOFILE)[1]
+                resource.setrlimit(resource.RLIMIT_NOFILE, (min(open_files, hard), hard))
+            if data_limit:
+                resource.setrlimit(resource.RLIMIT_DATA, (data_limit, data_limit))
 
         done = subprocess.run(prefix + [PROGRAM] + list(args), cwd=self.dir,
                               stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, timeout=timeout,
-                              preexec_fn=limit if open_files else None)
+                              preexec_fn=limit if open_files or data_limit else None)
         return done.returncode, done.stdout
 
     def convert(self, favorites, **kwargs):

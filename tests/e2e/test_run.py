@@ -4,10 +4,12 @@ document."""
 import os
 import shutil
 import stat
+import subprocess
+import threading
 import unittest
 
-from harness import (Case, EMPTY_DOCUMENT, USAGE, WINDOWS, bookmark, change_failure, document,
-                     native, shortcut)
+from harness import (Case, EMPTY_DOCUMENT, EMULATOR, PROGRAM, USAGE, WINDOWS, bookmark,
+                     change_failure, document, native, shortcut)
 
 
 class Usage(Case):
@@ -133,14 +135,38 @@ class WindowsDefaults(Case):
             self.assertEqual(f.read(), document(bookmark("http://a/", "a")))
 
 
-@unittest.skipIf(WINDOWS, "/dev/full is a POSIX device")
-class WriteFailure(Case):
+@unittest.skipIf(WINDOWS, "/dev/full and FIFOs are POSIX devices")
+class SpecialDocuments(Case):
     def test_full_device_is_reported_after_the_walk(self):
         self.make({"fav": {"a.url": b"[InternetShortcut]\r\nURL=http://a/\r\n"}})
         status, out = self.run_program("/dev/full", self.path("fav", "missing"))
         self.assertEqual(out, change_failure(self.path("fav", "missing")) +
                          b"failure to write file: /dev/full\r\n")
         self.assertEqual(status, 1)
+
+    def test_usage_text_that_cannot_be_written_fails(self):
+        with open("/dev/full", "wb") as full:
+            done = subprocess.run(EMULATOR + [PROGRAM, "/?"], stdout=full, timeout=60)
+        self.assertEqual(done.returncode, 1)
+
+    def test_reader_of_a_fifo_gets_the_bytes_of_a_regular_document(self):
+        # More than a pipe holds, so that a run that read its own FIFO, or
+        # wrote without a reader, would lose bytes or wait for ever.
+        self.make({"fav": {"Site %04d.url" % i: shortcut("http://site%d.example/" % i)
+                           for i in range(2000)}})
+        _, _, regular = self.convert(self.path("fav"))
+        self.assertGreater(len(regular), 1 << 17)
+        os.mkfifo(self.path("pipe.html"))
+        received = []
+
+        def read():
+            with open(self.path("pipe.html"), "rb") as f:
+                received.append(f.read())
+        reader = threading.Thread(target=read)
+        reader.start()
+        status, out = self.run_program("pipe.html", self.path("fav"))
+        reader.join(60)
+        self.assertEqual((status, out, received), (0, b"", [regular]))
 
 
 if __name__ == "__main__":
