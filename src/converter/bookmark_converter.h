@@ -117,10 +117,17 @@ inline char AsciiUpper(int c) {
 bool IsShortcutName(std::string_view name);
 
 // Replaces `address` by the address of an Internet Shortcut read from
-// `reader`: the text after "URL=" on the address line, up to the line's end
-// or a NUL byte, never truncated. The address line is the second line when it
-// begins with "URL=" (in any case), else the first such line inside the
-// [InternetShortcut] section. Empty when the file has no address line.
-void ReadShortcutAddress(CTextReader& reader, std::string& address);
+// `reader`, and tells whether it came from the wide section.
+//
+// Internet Explorer writes an address that holds characters outside the
+// code page a second time, in UTF-7, as the URL key of the section
+// [InternetShortcut.W]; when that copy decodes, its UTF-8 is the address.
+// Otherwise the address is the text after "URL=" on the address line, up to
+// the line's end or a NUL byte, never truncated: the second line when it
+// holds the key, else the first line of the [InternetShortcut] section that
+// does. Blanks before the key and before its '=' do not count; section names
+// and the key are compared without regard to case. Empty when the file has
+// no address line.
+bool ReadShortcutAddress(CTextReader& reader, std::string& address);
 
 #endif  // KESSAVINE_CONVERTER_BOOKMARK_CONVERTER_H_

@@ -5,78 +5,180 @@
 
 namespace {
 
-// Lines that start this far into a file are no longer searched for the
-// address. Real shortcut files are a few hundred bytes.
+// Lines that start this far into a file's text are no longer searched for
+// the address. Real shortcut files are a few hundred bytes.
 constexpr size_t kSearchLimit = 1 << 20;
 
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 
-// Recognises section header lines, fed one character at a time: a line
-// whose first non-blank character is '[' starts a section, and a line that
-// is "[InternetShortcut]" in any case, with blanks around it, starts the
-// section that holds the address.
-class CSectionHeader {
- public:
-  void Feed(int c) {
-    if (m_state == kLeading) {
-      if (IsBlank(c)) return;
-      m_startsSection = c == '[';
-      m_state = kName;
-    }
-    if (m_state == kName) {
-      if (AsciiUpper(c) == kSectionName[m_matched]) {
-        if (kSectionName[++m_matched] == '\0') m_state = kTrailing;
-        return;
-      }
-      m_state = kOther;
-    } else if (m_state == kTrailing && !IsBlank(c)) {
-      m_state = kOther;
-    }
+// What a line is, as far as the address is concerned.
+enum class Line {
+  kShortcutSection,  // "[InternetShortcut]": holds the address
+  kWideSection,      // "[InternetShortcut.W]": holds it in UTF-7
+  kOtherSection,     // any other line whose first non-blank character is '['
+  kUrlKey,           // the key URL and '=', with blanks before and between
+  kOther,
+};
+
+// Consumes the characters of `reader` for as long as they spell `text` in
+// any case; `c` is the first of them and ends as the first that does not.
+bool Spells(CTextReader& reader, int& c, const char* text) {
+  for (; *text != '\0'; ++text, c = reader.Get()) {
+    if (AsciiUpper(c) != *text) return false;
   }
-  // True once the rest of the line cannot change the answers.
-  bool IsDecided() const { return m_state == kOther; }
-  bool StartsSection() const { return m_startsSection; }
-  bool IsShortcutSection() const { return m_state == kTrailing; }
+  return true;
+}
+
+int SkipBlanks(CTextReader& reader, int c) {
+  while (IsBlank(c)) c = reader.Get();
+  return c;
+}
+
+// Reads a line as far as needed to tell what it is. For a URL key the
+// reader stands at the value after '='; otherwise the line is consumed.
+Line ReadLineStart(CTextReader& reader) {
+  int c = SkipBlanks(reader, reader.Get());
+  Line line = Line::kOther;
+  if (c == '[') {
+    line = Line::kOtherSection;
+    c = reader.Get();
+    if (Spells(reader, c, "INTERNETSHORTCUT")) {
+      const bool wide = c == '.' && Spells(reader, c, ".W");
+      if (c == ']') {
+        c = SkipBlanks(reader, reader.Get());
+        if (c == '\n' || c == CTextReader::kEnd) {
+          return wide ? Line::kWideSection : Line::kShortcutSection;
+        }
+      }
+    }
+  } else if (Spells(reader, c, "URL") && (c = SkipBlanks(reader, c)) == '=') {
+    return Line::kUrlKey;
+  }
+  if (c != '\n' && c != CTextReader::kEnd) reader.SkipLine();
+  return line;
+}
+
+int Base64Digit(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  return c == '/' ? 63 : -1;
+}
+
+void AppendUtf8(std::string& out, unsigned long c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+    return;
+  }
+  const int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+  static const unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+  out.push_back(static_cast<char>(kLead[tail] | c >> (6 * tail)));
+  for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6) {
+    out.push_back(static_cast<char>(0x80 | (c >> shift & 0x3F)));
+  }
+}
+
+// Collects UTF-16 code units into UTF-8. Refuses what a bookmark line cannot
+// carry: a surrogate without its other half, NUL and LF.
+class CUtf16Collector {
+ public:
+  explicit CUtf16Collector(std::string& out) : m_out(out) {}
+  bool Put(unsigned unit) {
+    const bool low = unit >= 0xDC00 && unit < 0xE000;
+    if (m_high != 0) {
+      if (!low) return false;
+      AppendUtf8(m_out, 0x10000 + ((m_high - 0xD800UL) << 10) + (unit - 0xDC00));
+      m_high = 0;
+      return true;
+    }
+    if (unit >= 0xD800 && unit < 0xDC00) {
+      m_high = unit;
+      return true;
+    }
+    if (low || unit == 0 || unit == '\n') return false;
+    AppendUtf8(m_out, unit);
+    return true;
+  }
+  bool IsWhole() const { return m_high == 0; }
 
  private:
-  static constexpr const char* kSectionName = "[INTERNETSHORTCUT]";
-  enum { kLeading, kName, kTrailing, kOther } m_state = kLeading;
-  size_t m_matched = 0;
-  bool m_startsSection = false;
+  std::string& m_out;
+  unsigned m_high = 0;
 };
+
+// Decodes `value`, UTF-7 as Windows writes it (RFC 2152, every base64 run
+// ended by '-'), into the UTF-8 of `out`. False when it is not such UTF-7,
+// decodes to nothing, or holds a code point that cannot be written.
+bool DecodeUtf7(const std::string& value, std::string& out) {
+  out.clear();
+  CUtf16Collector text(out);
+  for (size_t i = 0; i < value.size();) {
+    const char c = value[i++];
+    if (c != '+') {
+      if (static_cast<unsigned char>(c) >= 0x80 || !text.Put(static_cast<unsigned char>(c))) {
+        return false;
+      }
+      continue;
+    }
+    if (i < value.size() && value[i] == '-') {  // "+-" is a plus sign
+      if (!text.Put('+')) return false;
+      ++i;
+      continue;
+    }
+    unsigned long bits = 0;
+    int count = 0;
+    const size_t start = i;
+    for (int digit; i < value.size() && (digit = Base64Digit(value[i])) >= 0; ++i) {
+      bits = (bits << 6 | static_cast<unsigned long>(digit)) & 0x3FFFFF;
+      count += 6;
+      if (count >= 16) {
+        count -= 16;
+        if (!text.Put(static_cast<unsigned>(bits >> count & 0xFFFF))) return false;
+      }
+    }
+    // The run must end in '-' and leave fewer than six bits, all zero.
+    if (i == start || i == value.size() || value[i] != '-') return false;
+    if (count >= 6 || (bits & ((1UL << count) - 1)) != 0) return false;
+    ++i;
+  }
+  return text.IsWhole() && !out.empty();
+}
 
 }  // namespace
 
-void ReadShortcutAddress(CTextReader& reader, std::string& address) {
-  static const char kKey[] = "URL=";
+bool ReadShortcutAddress(CTextReader& reader, std::string& address) {
   address.clear();
-  bool inShortcutSection = false;
-  for (size_t line = 0; reader.Offset() < kSearchLimit; ++line) {
-    // The key is looked for where the address may stand: the second line,
-    // and any line of the [InternetShortcut] section.
-    bool mayBeKey = line == 1 || inShortcutSection;
-    size_t matched = 0;
-    CSectionHeader header;
-    int c;
-    while ((c = reader.Get()) != CTextReader::kEnd && c != '\n') {
-      if (mayBeKey) {
-        if (AsciiUpper(c) != kKey[matched]) {
-          mayBeKey = false;
-        } else if (++matched == 4) {
-          reader.AppendLine(address);
-          return;
-        }
-      }
-      header.Feed(c);
-      if (!mayBeKey && header.IsDecided()) {
-        reader.SkipLine();
-        c = '\n';
-        break;
-      }
+  bool haveAddress = false;  // by the rule of the plain sections
+  bool wideTried = false;
+  Line section = Line::kOther;
+  std::string wide;
+  for (size_t line = 0; reader.Offset() < kSearchLimit && !reader.AtEnd(); ++line) {
+    const Line kind = ReadLineStart(reader);
+    if (kind != Line::kUrlKey) {
+      if (kind != Line::kOther) section = kind;
+      continue;
     }
-    if (c == CTextReader::kEnd) break;
-    if (header.StartsSection()) inShortcutSection = header.IsShortcutSection();
+    // The address stands on the second line, or in the [InternetShortcut]
+    // section; the wide section's copy, when it decodes, is the real one.
+    const bool plain = !haveAddress && (line == 1 || section == Line::kShortcutSection);
+    if (section == Line::kWideSection && !wideTried) {
+      wideTried = true;
+      std::string value;
+      reader.AppendLine(value);
+      if (DecodeUtf7(value, wide)) {
+        address.swap(wide);
+        return true;
+      }
+      if (plain) address.swap(value);
+    } else if (plain) {
+      reader.AppendLine(address);
+    } else {
+      reader.SkipLine();
+    }
+    haveAddress = haveAddress || plain;
   }
+  return false;
 }
 
 void CBookmarkConverter::WriteBookmark(CFolder& folder, std::string_view fileName) {

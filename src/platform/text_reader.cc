@@ -3,23 +3,110 @@
 #include <algorithm>
 #include <cstring>
 
-bool CTextReader::Fill() {
-  if (m_ended) return false;
-  size_t got;
-  if (m_file != nullptr) {
-    got = m_file->AtEnd() ? 0 : m_file->Read(m_buffer, sizeof m_buffer - 1);
-  } else {
-    got = std::min({m_dataLeft, m_block, sizeof m_buffer - 1});
-    if (got > 0) std::memcpy(m_buffer, m_data, got);
-    m_data += got;
-    m_dataLeft -= got;
+size_t CTextReader::ReadBytes(char* buffer, size_t size) {
+  if (m_file != nullptr) return m_file->AtEnd() ? 0 : m_file->Read(buffer, size);
+  const size_t got = std::min({m_dataLeft, m_block, size});
+  if (got > 0) std::memcpy(buffer, m_data, got);
+  m_data += got;
+  m_dataLeft -= got;
+  return got;
+}
+
+void CTextReader::Decide() {
+  // Three bytes decide, also when the reads hand them out one at a time.
+  size_t have = 0;
+  while (have < 3) {
+    const size_t got = ReadBytes(m_buffer + have, kBlock - have);
+    if (got == 0) break;
+    have += got;
   }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer);
+  if (have >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    m_encoding = kUtf16LittleEndian;
+  } else if (have >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+    m_encoding = kUtf16BigEndian;
+  } else {
+    m_encoding = kBytes;
+    const size_t mark = have >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+    std::memmove(m_buffer, m_buffer + 3 * mark, have - 3 * mark);
+    m_end = have - 3 * mark;
+    if (have == 0) m_ended = true;
+    return;
+  }
+  m_rawUsed = have - 2;
+  std::memcpy(m_raw, m_buffer + 2, m_rawUsed);
+  DecodeUtf16();
+}
+
+void CTextReader::PutCodePoint(unsigned long c) {
+  char* out = m_buffer + m_end;
+  if (c < 0x80) {
+    *out++ = static_cast<char>(c);
+  } else if (c < 0x800) {
+    *out++ = static_cast<char>(0xC0 | c >> 6);
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | c >> 12);
+    *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | c >> 18);
+    *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+  }
+  m_end = static_cast<size_t>(out - m_buffer);
+}
+
+void CTextReader::DecodeUtf16() {
+  constexpr unsigned long kReplacement = 0xFFFD;  // for a surrogate without its other half
+  const auto* raw = reinterpret_cast<const unsigned char*>(m_raw);
+  const bool little = m_encoding == kUtf16LittleEndian;
+  size_t i = 0;
+  for (; i + 1 < m_rawUsed; i += 2) {
+    const unsigned unit = little ? raw[i] | raw[i + 1] << 8 : raw[i] << 8 | raw[i + 1];
+    const bool high = unit >= 0xD800 && unit < 0xDC00;
+    const bool low = unit >= 0xDC00 && unit < 0xE000;
+    if (m_high != 0) {
+      if (low) {
+        PutCodePoint(0x10000 + ((m_high - 0xD800UL) << 10) + (unit - 0xDC00));
+        m_high = 0;
+        continue;
+      }
+      PutCodePoint(kReplacement);
+      m_high = 0;
+    }
+    if (high) {
+      m_high = unit;
+    } else {
+      PutCodePoint(low ? kReplacement : unit);
+    }
+  }
+  // An odd byte waits for the next read.
+  std::memmove(m_raw, m_raw + i, m_rawUsed - i);
+  m_rawUsed -= i;
+}
+
+bool CTextReader::Fill() {
   m_offset += m_end;
-  m_pos = 0;
-  m_end = got;
-  m_buffer[got] = '\0';
-  if (got == 0) m_ended = true;
-  return got > 0;
+  m_pos = m_end = 0;
+  while (!m_ended && m_end == 0) {
+    if (m_encoding == kUndecided) {
+      Decide();
+    } else if (m_encoding == kBytes) {
+      m_end = ReadBytes(m_buffer, sizeof m_buffer - 1);
+      if (m_end == 0) m_ended = true;
+    } else if (const size_t got = ReadBytes(m_raw + m_rawUsed, sizeof m_raw - m_rawUsed)) {
+      m_rawUsed += got;
+      DecodeUtf16();
+    } else {
+      m_ended = true;  // an odd byte at the end is dropped
+      if (m_high != 0) PutCodePoint(0xFFFD);
+      m_high = 0;
+    }
+  }
+  m_buffer[m_end] = '\0';
+  return m_end > 0;
 }
 
 void CTextReader::AppendLine(std::string& text) {
@@ -32,7 +119,11 @@ void CTextReader::AppendLine(std::string& text) {
     m_pos = stop;
     if (stop == m_end) continue;
     const int c = Get();
-    if (c == kEnd || c == '\n' || c == '\0') return;
+    if (c == kEnd || c == '\n') return;
+    if (c == '\0') {
+      SkipLine();
+      return;
+    }
     text.push_back(static_cast<char>(c));  // A CR that ends no line.
   }
 }

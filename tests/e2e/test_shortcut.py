@@ -28,6 +28,23 @@ class BookmarkLine(Case):
                         b"URL=http://saved.example/\r\n",
                         bookmark("http://saved.example/", "Saved"))
 
+    def test_layouts_of_real_files_give_the_address_windows_opens(self):
+        rows = [
+            ("wide copy in UTF-7", b"[InternetShortcut]\r\nURL=http://\xf0\xe5.\xf0\xf4/a\x97\r\n"
+             b"[InternetShortcut.A]\r\nURL=http://\xf0\xe5.\xf0\xf4/a\x97\r\n"
+             b"[InternetShortcut.W]\r\nURL=http://+BEAENQ-.+BEAERA-/a+IBQ-\r\n",
+             "http://\u0440\u0435.\u0440\u0444/a\u2014"),
+            ("UTF-16", "\ufeff[InternetShortcut]\r\nURL=http://x/\u00e9\r\n".encode("utf-16-le"),
+             "http://x/\u00e9"),
+            ("UTF-8 mark", b"\xef\xbb\xbf[InternetShortcut]\r\nIDList=\r\nURL=http://x/\r\n",
+             "http://x/"),
+            ("indented", b"[InternetShortcut] \r\n    URL =http://x/\r\n", "http://x/"),
+            ("raw ANSI stays raw", b"[InternetShortcut]\r\nURL=http://x/\xe9\r\n", b"http://x/\xe9"),
+        ]
+        for what, content, url in rows:
+            with self.subTest(what):
+                self.assertLine("x.url", content, bookmark(url, "x"))
+
     def test_bookmark_names(self):
         for name, expected in [("Salt & Pepper.url", "Salt & Pepper"), ("A.b.URL", "A.b"),
                                (".URL", ""), ("Daily News.URL", "Daily News"),
