@@ -1,5 +1,7 @@
 #include "driver/run.h"
 
+#include <cstring>
+
 #include "converter/bookmark_converter.h"
 #include "platform/line_writer.h"
 #include "platform/platform.h"
@@ -50,8 +52,15 @@ void PrintUsage() {
 
 int Run(int argc, char* argv[]) {
   const int words = argc - 1;
-  if (words == 1 && argv[1][0] == '/' && argv[1][1] == '?') {
+  // "--help" and "--version", as whole words, are the one exception to "a
+  // single word is the document path": nobody wants a document of that name.
+  if (words == 1 &&
+      ((argv[1][0] == '/' && argv[1][1] == '?') || std::strcmp(argv[1], "--help") == 0)) {
     PrintUsage();
+    return StandardOutput().HasFailed() ? 1 : 0;
+  }
+  if (words == 1 && std::strcmp(argv[1], "--version") == 0) {
+    PrintMessage("kessavine " KESSAVINE_VERSION);
     return StandardOutput().HasFailed() ? 1 : 0;
   }
   if (words > 2) {

@@ -3,7 +3,8 @@
 #ifndef KESSAVINE_DRIVER_RUN_H_
 #define KESSAVINE_DRIVER_RUN_H_
 
-// Writes the twelve lines of the usage text to standard output.
+// Writes the twelve lines of the usage text to standard output: for a
+// single word "/?" (and whatever follows it) or "--help".
 void PrintUsage();
 
 // Runs the program on its command line; returns the exit status: 0 for the

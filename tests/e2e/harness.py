@@ -19,6 +19,7 @@ import unittest
 PROGRAM = os.environ["KESSAVINE"]
 EMULATOR = shlex.split(os.environ.get("KESSAVINE_EMULATOR", ""))
 WINDOWS = PROGRAM.lower().endswith(".exe")
+VERSION = os.environ.get("KESSAVINE_VERSION", "")
 # The sanitizers' run-time makes system calls and maps memory of its own.
 SANITIZED = os.environ.get("KESSAVINE_SANITIZED") == "1"
 SEP = "\\" if WINDOWS else "/"

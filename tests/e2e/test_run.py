@@ -8,8 +8,8 @@ import subprocess
 import threading
 import unittest
 
-from harness import (Case, EMPTY_DOCUMENT, EMULATOR, PROGRAM, USAGE, WINDOWS, bookmark,
-                     change_failure, document, native, shortcut)
+from harness import (Case, EMPTY_DOCUMENT, EMULATOR, PROGRAM, USAGE, VERSION, WINDOWS,
+                     bookmark, change_failure, document, native, shortcut)
 
 
 class Usage(Case):
@@ -22,6 +22,13 @@ class Usage(Case):
                 with open(self.path("bookmark.html"), "rb") as f:
                     self.assertEqual(f.read(), b"kept")
 
+    def test_help_and_version_as_whole_words_touch_no_file(self):
+        for word, expected in [("--help", USAGE),
+                               ("--version", b"kessavine " + VERSION.encode() + b"\r\n")]:
+            with self.subTest(word=word):
+                self.assertEqual(self.run_program(word), (0, expected))
+                self.assertEqual(os.listdir(self.dir), [])
+
     def test_three_or_more_words_print_usage_with_status_2(self):
         for words in [["a", "b", "c"], ["/?", "b", "c", "d"]]:
             with self.subTest(words=words):
@@ -30,7 +37,8 @@ class Usage(Case):
 
     def test_other_single_words_are_the_document_path(self):
         # Windows forbids "?" in file names.
-        for word in ["-?", "?x", "h"] if not WINDOWS else ["-h", "x"]:
+        words = ["-h", "x", "-help", "--helpx", "--HELP", "--version=1", "---version"]
+        for word in words + ([] if WINDOWS else ["-?", "?x", "--help?"]):
             with self.subTest(word=word):
                 status, out = self.run_program(word)
                 self.assertEqual(out, change_failure(r"c:\windows\favorites"))
