@@ -13,8 +13,10 @@ with tempfile.TemporaryDirectory() as prefix:
     subprocess.run([cmake, "--install", build, "--prefix", prefix], check=True,
                    stdout=subprocess.DEVNULL)
     program = os.path.join(prefix, "bin", "kessavine")
-    manual = os.path.join(prefix, "share", "man", "man1", "kessavine.1")
-    assert os.path.isfile(manual), manual
+    for installed in [("share", "man", "man1", "kessavine.1.gz"),
+                      ("share", "doc", "kessavine", "copyright"),
+                      ("share", "doc", "kessavine", "changelog.gz")]:
+        assert os.path.isfile(os.path.join(prefix, *installed)), installed
     usage = subprocess.run([program, "/?"], stdout=subprocess.PIPE, check=True).stdout
     assert usage.startswith(b"Husage: \r\n"), usage
     favorites = os.path.join(prefix, "Favorites")
