@@ -1,15 +1,27 @@
 #!/usr/bin/env python3
-"""Times kessavine against the floor (bench/floor.c: the same tree walked once
-and each shortcut file read once, no output), alternating, with a warm page
-cache, and reports medians, their ratio and peak resident memory.
+"""Benchmarks kessavine against two yardsticks, with a warm page cache:
 
-    bench/run.py [--program build/kessavine] [--runs 7] [--dir /tmp/kessavine-bench] [--big]
+- the reference (bench/reference.c): the same design at its least cost, in C;
+  it must write the same document, which this script checks;
+- the floor (bench/floor.c): the tree walked once and each shortcut file read
+  once, with no output.
 
---big adds trees of 10,000 and 1,000,000 shortcut files for the memory check.
+    bench/run.py [--program build/kessavine] [--baseline OTHER] [--runs 11]
+                 [--dir /tmp/kessavine-bench] [--big]
+
+Programs run alternately in one loop, so that machine noise falls on all of
+them alike. Reports the median wall time and its spread (lowest to highest),
+ratios of medians, peak resident memory, system calls per shortcut file on
+the 10k tree (strace -f -c), and for chains of nested folders the time, the
+system calls, the exponent fitted to time against depth, and the ratio to
+the reference. --baseline adds another build (say, an older one) to every
+table. --big adds the tree of 1,000,000 shortcut files.
 """
 
 import argparse
+import math
 import os
+import re
 import statistics
 import subprocess
 import sys
@@ -19,7 +31,6 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def timed(command):
-    """Runs `command`; returns its wall time in seconds."""
     start = time.perf_counter()
     subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
     return time.perf_counter() - start
@@ -33,56 +44,130 @@ def peak_kib(command):
     return int(done.stderr.split()[-1])
 
 
-def ensure_tree(root, *sizes):
+def system_calls(command, scratch):
+    """The number of system calls `command` makes, from strace -f -c."""
+    summary = os.path.join(scratch, "strace-summary")
+    subprocess.run(["strace", "-f", "-c", "-o", summary] + command, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=True)
+    with open(summary) as f:
+        total = [line for line in f if line.rstrip().endswith("total")][-1]
+    return int(re.split(r"\s+", total.strip())[3])
+
+
+def ensure(root, *arguments):
     if not os.path.isdir(root):
         print(f"generating {root} ...", flush=True)
-        subprocess.run([sys.executable, os.path.join(HERE, "make-tree.py"), root, *sizes], check=True)
+        subprocess.run([sys.executable, os.path.join(HERE, "make-tree.py"), *arguments],
+                       check=True)
     return root
 
 
-def compare(program, floor, tree, document, runs):
-    timed([program, document, tree])  # warm the page cache
-    timed([floor, tree])
-    ours, base = [], []
-    for _ in range(runs):
-        ours.append(timed([program, document, tree]))
-        base.append(timed([floor, tree]))
-    return statistics.median(ours), statistics.median(base), peak_kib([program, document, tree])
+class Programs:
+    """The programs compared, each as a function of a tree to a command."""
+
+    def __init__(self, args, scratch):
+        def converter(path, name):
+            document = os.path.join(scratch, name + ".html")
+            return lambda tree: [path, document, tree]
+
+        self.scratch = scratch
+        self.commands = {"kessavine": converter(os.path.abspath(args.program), "kessavine")}
+        if args.baseline:
+            self.commands["baseline"] = converter(os.path.abspath(args.baseline), "baseline")
+        for name in ("reference", "floor"):
+            binary = os.path.join(scratch, name)
+            subprocess.run(["cc", "-O2", "-o", binary, os.path.join(HERE, name + ".c")], check=True)
+        self.commands["reference"] = converter(os.path.join(scratch, "reference"), "reference")
+        self.commands["floor"] = lambda tree: [os.path.join(scratch, "floor"), tree]
+
+    def check_documents(self, tree):
+        for name in ("kessavine", "reference"):
+            subprocess.run(self.commands[name](tree), stdout=subprocess.DEVNULL, check=True)
+        with open(os.path.join(self.scratch, "kessavine.html"), "rb") as ours, \
+                open(os.path.join(self.scratch, "reference.html"), "rb") as reference:
+            if ours.read() != reference.read():
+                sys.exit(f"the reference writes another document than kessavine for {tree}")
+
+    def times(self, tree, runs, names=None):
+        names = names or list(self.commands)
+        for name in names:  # warm the page cache
+            timed(self.commands[name](tree))
+        samples = {name: [] for name in names}
+        for _ in range(runs):
+            for name in names:
+                samples[name].append(timed(self.commands[name](tree)))
+        return samples
+
+
+def spread(samples):
+    return f"{statistics.median(samples):7.3f}s ({min(samples):.3f}-{max(samples):.3f})"
+
+
+def trees(args, programs):
+    sizes = [("10k", 10_000, 1_000), ("100k", 100_000, 10_000)]
+    if args.big:
+        sizes.append(("1M", 1_000_000, 100_000))
+    print("\n## Trees: median wall time (lowest-highest), ratios of medians, peak RSS")
+    for label, files, folders in sizes:
+        tree = ensure(os.path.join(args.dir, f"tree-{label}"), os.path.join(args.dir, f"tree-{label}"),
+                      str(files), str(folders))
+        programs.check_documents(tree)
+        samples = programs.times(tree, args.runs)
+        ours = statistics.median(samples["kessavine"])
+        print(f"\n{label} shortcut files in {folders} folders:")
+        for name, values in samples.items():
+            peak = peak_kib(programs.commands[name](tree)) / 1024
+            ratios = "" if name == "kessavine" else f"  kessavine/{name} {ours / statistics.median(values):.3f}"
+            print(f"  {name:10} {spread(values)}  {peak:5.1f} MiB{ratios}")
+        if label == "10k":
+            print("  system calls per shortcut file:")
+            for name in samples:
+                calls = system_calls(programs.commands[name](tree), programs.scratch)
+                print(f"    {name:10} {calls:7d}  {calls / files:.3f}")
+
+
+def chains(args, programs):
+    levels = (100, 200, 400)
+    print("\n## Chains: one shortcut file at the bottom of L nested folders")
+    names = [name for name in programs.commands if name != "floor"]
+    results = {name: {} for name in names}
+    for depth in levels:
+        chain = ensure(os.path.join(args.dir, f"chain-{depth}"), "--chain",
+                       os.path.join(args.dir, f"chain-{depth}"), str(depth))
+        programs.check_documents(chain)
+        samples = programs.times(chain, args.runs, names)
+        for name in names:
+            command = programs.commands[name](chain)
+            results[name][depth] = (statistics.median(samples[name]), samples[name],
+                                    system_calls(command, programs.scratch),
+                                    peak_kib(command) / 1024)
+    for name in names:
+        print(f"\n{name}:")
+        for depth in levels:
+            seconds, values, calls, peak = results[name][depth]
+            print(f"  L={depth:3d}  {spread(values)}  {calls:8d} calls  {peak:5.1f} MiB")
+        xs = [math.log(depth) for depth in levels]
+        for what, index in (("time", 0), ("calls", 2)):
+            ys = [math.log(results[name][depth][index]) for depth in levels]
+            mx, my = statistics.mean(xs), statistics.mean(ys)
+            slope = sum((x - mx) * (y - my) for x, y in zip(xs, ys)) / sum((x - mx) ** 2 for x in xs)
+            print(f"  fitted exponent of {what}: {slope:.2f}")
+    ours = results["kessavine"][levels[-1]][0]
+    print(f"\nkessavine/reference at L={levels[-1]}: {ours / results['reference'][levels[-1]][0]:.3f}")
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", default=os.path.join(HERE, "..", "build", "kessavine"))
-    parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--baseline")
+    parser.add_argument("--runs", type=int, default=11)
     parser.add_argument("--dir", default="/tmp/kessavine-bench")
     parser.add_argument("--big", action="store_true")
     args = parser.parse_args()
-    program = os.path.abspath(args.program)
     os.makedirs(args.dir, exist_ok=True)
-    floor = os.path.join(args.dir, "floor")
-    subprocess.run(["cc", "-O2", "-o", floor, os.path.join(HERE, "floor.c")], check=True)
-    document = os.path.join(args.dir, "bookmarks.html")
-
-    trees = [("100k files, 10k folders", ensure_tree(os.path.join(args.dir, "tree-100k"),
-                                                      "100000", "10000"))]
-    if args.big:
-        trees.insert(0, ("10k files, 1k folders",
-                         ensure_tree(os.path.join(args.dir, "tree-10k"), "10000", "1000")))
-        trees.append(("1M files, 100k folders",
-                      ensure_tree(os.path.join(args.dir, "tree-1m"), "1000000", "100000")))
-    print(f"{'tree':28} {'kessavine':>10} {'floor':>10} {'ratio':>6} {'peak RSS':>10}")
-    for label, tree in trees:
-        ours, base, peak = compare(program, floor, tree, document, args.runs)
-        print(f"{label:28} {ours:9.3f}s {base:9.3f}s {ours / base:6.2f} {peak / 1024:7.1f} MiB",
-              flush=True)
-
-    for levels in (100, 200):
-        chain = os.path.join(args.dir, f"chain-{levels}")
-        if not os.path.isdir(chain):
-            subprocess.run([sys.executable, os.path.join(HERE, "make-tree.py"), "--chain", chain,
-                            str(levels)], check=True)
-        seconds = statistics.median(timed([program, document, chain]) for _ in range(args.runs))
-        print(f"chain of {levels} folders: {seconds:.3f}s")
+    programs = Programs(args, args.dir)
+    trees(args, programs)
+    chains(args, programs)
 
 
 if __name__ == "__main__":

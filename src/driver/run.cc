@@ -67,7 +67,6 @@ int Run(int argc, char* argv[]) {
     PrintUsage();
     return 2;
   }
-  RaiseOpenFileLimit();
   try {
     return Convert(words >= 1 ? argv[1] : "bookmark.html",
                    words >= 2 ? argv[2] : "c:\\windows\\favorites");

@@ -21,7 +21,7 @@ void CLineWriter::Append(const char* data, size_t size) {
   AppendBytes(data, size);
 }
 
-void CLineWriter::AppendBytes(const char* data, size_t size) {
+void CLineWriter::AppendAcrossBuffers(const char* data, size_t size) {
   while (size > 0) {
     if (m_used == sizeof m_buffer) Flush();
     const size_t room = sizeof m_buffer - m_used;

@@ -3,6 +3,7 @@
 #define KESSAVINE_PLATFORM_LINE_WRITER_H_
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -33,6 +34,9 @@ class CLineWriter {
   void Append(std::string_view piece);
   // Appends exactly `size` bytes.
   void Append(const char* data, size_t size);
+  // Appends `text`, which holds no LF and no NUL, such as the fixed pieces
+  // of a line, without searching it.
+  void AppendFixed(std::string_view text) { AppendBytes(text.data(), text.size()); }
 
   // Ends the line with CR LF and hands everything appended to the system.
   void EndLine();
@@ -44,7 +48,15 @@ class CLineWriter {
 
  private:
   // Appends bytes as they are.
-  void AppendBytes(const char* data, size_t size);
+  void AppendBytes(const char* data, size_t size) {
+    if (size <= sizeof m_buffer - m_used) {
+      std::memcpy(m_buffer + m_used, data, size);
+      m_used += size;
+    } else {
+      AppendAcrossBuffers(data, size);
+    }
+  }
+  void AppendAcrossBuffers(const char* data, size_t size);
   void Flush();
 
   COutputFile m_out;

@@ -3,7 +3,9 @@
 // platform_win32.cc. CMake compiles exactly one of them.
 //
 // Every call into the system that a signal can interrupt is repeated until
-// it is not interrupted, so EINTR never reaches the program.
+// it is not interrupted, so EINTR never reaches the program. Every level of a
+// walk keeps its folder open: where the system limits open files, the limit
+// is raised as far as it goes when a deep tree needs it.
 #ifndef KESSAVINE_PLATFORM_PLATFORM_H_
 #define KESSAVINE_PLATFORM_PLATFORM_H_
 
@@ -21,11 +23,6 @@ extern const char kPathSeparator;
 
 // The longest folder path the system accepts for a folder to be entered.
 extern const size_t kMaxPathLength;
-
-// Raises the limit on open files as far as the system allows: every folder
-// level of a walk keeps its folder open, so a deep tree needs one handle per
-// level.
-void RaiseOpenFileLimit();
 
 // An output file written with raw bytes: the bookmark document or standard
 // output. No translation happens here; see CLineWriter.

@@ -18,15 +18,17 @@ const char kPathSeparator = '/';
 // PATH_MAX counts the terminating NUL.
 const size_t kMaxPathLength = PATH_MAX - 1;
 
-void RaiseOpenFileLimit() {
-  rlimit limit;
-  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-    limit.rlim_cur = limit.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limit);
-  }
-}
-
 namespace {
+
+// Raises the limit on open files as far as the system allows; false when it
+// is there already. Every level of a walk keeps its folder open, so a deep
+// tree may need more descriptors than the usual soft limit of 1024.
+bool RaiseOpenFileLimit() {
+  rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return false;
+  limit.rlim_cur = limit.rlim_max;
+  return setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
 
 int Descriptor(intptr_t handle) { return static_cast<int>(handle); }
 
@@ -37,6 +39,16 @@ auto Uninterrupted(Call call) {
     const auto result = call();
     if (result >= 0 || errno != EINTR) return result;
   }
+}
+
+// Opens with `open`, retried on EINTR, and once more after raising the limit
+// when the process has run out of descriptors; a run that needs no more than
+// the usual limit never asks for it.
+template <typename Open>
+int OpenDescriptor(Open open) {
+  const int fd = Uninterrupted(open);
+  if (fd >= 0 || errno != EMFILE || !RaiseOpenFileLimit()) return fd;
+  return Uninterrupted(open);
 }
 
 // A name as the system takes it: NUL-terminated. Longer names than any file
@@ -62,7 +74,7 @@ COutputFile::~COutputFile() {
 
 bool COutputFile::Open(const char* path) {
   const int fd =
-      Uninterrupted([&] { return open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
+      OpenDescriptor([&] { return open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
   if (fd < 0) return false;
   m_handle = fd;
   m_owned = true;
@@ -144,7 +156,7 @@ CFolder::OpenResult Refused(int dirFd, const char* path) {
 
 CFolder::OpenResult CFolder::OpenRoot(const std::string& path) {
   Close();
-  m_system->fd = Uninterrupted([&] { return open(path.c_str(), kListingFlags); });
+  m_system->fd = OpenDescriptor([&] { return open(path.c_str(), kListingFlags); });
   if (m_system->fd < 0) return Refused(AT_FDCWD, path.c_str());
   m_failed = false;
   m_system->read = false;
@@ -157,7 +169,7 @@ CFolder::OpenResult CFolder::OpenChild(CFolder& parent, std::string_view name) {
   const CSystemName child(name);
   const int parentFd = parent.m_system->fd;
   m_system->fd =
-      Uninterrupted([&] { return openat(parentFd, child.c_str(), kListingFlags | O_NOFOLLOW); });
+      OpenDescriptor([&] { return openat(parentFd, child.c_str(), kListingFlags | O_NOFOLLOW); });
   if (m_system->fd < 0) return Refused(parentFd, child.c_str());
   m_failed = false;
   m_system->read = false;

@@ -21,9 +21,6 @@ const char kPathSeparator = '\\';
 // The system checks the length of every path it is given.
 const size_t kMaxPathLength = SIZE_MAX;
 
-// Windows sets no small limit on open handles.
-void RaiseOpenFileLimit() {}
-
 namespace {
 
 HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }

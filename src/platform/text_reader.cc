@@ -27,9 +27,9 @@ void CTextReader::Decide() {
     m_encoding = kUtf16BigEndian;
   } else {
     m_encoding = kBytes;
-    const size_t mark = have >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-    std::memmove(m_buffer, m_buffer + 3 * mark, have - 3 * mark);
-    m_end = have - 3 * mark;
+    const bool mark = have >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+    m_pos = mark ? 3 : 0;
+    m_end = have;
     if (have == 0) m_ended = true;
     return;
   }
@@ -88,9 +88,10 @@ void CTextReader::DecodeUtf16() {
 }
 
 bool CTextReader::Fill() {
-  m_offset += m_end;
-  m_pos = m_end = 0;
-  while (!m_ended && m_end == 0) {
+  // Until there is text to read; a byte-order mark alone is none.
+  while (!m_ended && m_pos == m_end) {
+    m_offset += m_end;
+    m_pos = m_end = 0;
     if (m_encoding == kUndecided) {
       Decide();
     } else if (m_encoding == kBytes) {
@@ -106,7 +107,7 @@ bool CTextReader::Fill() {
     }
   }
   m_buffer[m_end] = '\0';
-  return m_end > 0;
+  return m_pos < m_end;
 }
 
 void CTextReader::AppendLine(std::string& text) {
@@ -130,19 +131,19 @@ void CTextReader::AppendLine(std::string& text) {
 
 void CTextReader::SkipLine() {
   while (m_pos < m_end || Fill()) {
+    // The line end, unless a 0x1A before it ends the file.
     const char* start = m_buffer + m_pos;
-    const size_t size = m_end - m_pos;
-    const void* end = std::memchr(start, '\x1A', size);
-    const void* lf = std::memchr(start, '\n', end ? static_cast<const char*>(end) - start : size);
-    if (lf != nullptr) {
-      m_pos += static_cast<size_t>(static_cast<const char*>(lf) - start) + 1;
-      return;
-    }
-    if (end != nullptr) {
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', m_end - m_pos));
+    const char* stop = lf != nullptr ? lf : m_buffer + m_end;
+    if (std::memchr(start, '\x1A', static_cast<size_t>(stop - start)) != nullptr) {
       m_ended = true;
       m_pos = m_end;
       return;
     }
-    m_pos = m_end;
+    m_pos = static_cast<size_t>(stop - m_buffer);
+    if (lf != nullptr) {
+      ++m_pos;
+      return;
+    }
   }
 }
