@@ -67,16 +67,8 @@ int Base64Digit(char c) {
 }
 
 void AppendUtf8(std::string& out, unsigned long c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-    return;
-  }
-  const int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-  static const unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
-  out.push_back(static_cast<char>(kLead[tail] | c >> (6 * tail)));
-  for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6) {
-    out.push_back(static_cast<char>(0x80 | (c >> shift & 0x3F)));
-  }
+  char bytes[4];
+  out.append(bytes, EncodeUtf8(c, bytes));
 }
 
 // Collects UTF-16 code units into UTF-8. Refuses what a bookmark line cannot

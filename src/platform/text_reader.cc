@@ -38,25 +38,21 @@ void CTextReader::Decide() {
   DecodeUtf16();
 }
 
-void CTextReader::PutCodePoint(unsigned long c) {
-  char* out = m_buffer + m_end;
+size_t EncodeUtf8(unsigned long c, char* out) {
   if (c < 0x80) {
-    *out++ = static_cast<char>(c);
-  } else if (c < 0x800) {
-    *out++ = static_cast<char>(0xC0 | c >> 6);
-    *out++ = static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    *out++ = static_cast<char>(0xE0 | c >> 12);
-    *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    *out++ = static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *out++ = static_cast<char>(0xF0 | c >> 18);
-    *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    out[0] = static_cast<char>(c);
+    return 1;
   }
-  m_end = static_cast<size_t>(out - m_buffer);
+  const size_t tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+  static const unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+  out[0] = static_cast<char>(kLead[tail] | c >> (6 * tail));
+  for (size_t i = 1; i <= tail; ++i) {
+    out[i] = static_cast<char>(0x80 | (c >> (6 * (tail - i)) & 0x3F));
+  }
+  return tail + 1;
 }
+
+void CTextReader::PutCodePoint(unsigned long c) { m_end += EncodeUtf8(c, m_buffer + m_end); }
 
 void CTextReader::DecodeUtf16() {
   constexpr unsigned long kReplacement = 0xFFFD;  // for a surrogate without its other half

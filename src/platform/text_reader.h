@@ -7,6 +7,10 @@
 
 #include "platform/platform.h"
 
+// Writes the UTF-8 bytes of `codePoint` (at most 0x10FFFF, no surrogate) to
+// `out`, which has room for four; returns how many.
+size_t EncodeUtf8(unsigned long codePoint, char* out);
+
 // Delivers the characters of a text file one at a time: CR LF reads as LF
 // (also where the pair falls across two blocks of the underlying reads), a
 // CR not followed by LF is an ordinary character, a 0x1A byte ends the file,
