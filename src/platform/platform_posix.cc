@@ -116,6 +116,9 @@ size_t CInputFile::Read(char* buffer, size_t size) {
 }
 
 struct CFolder::System {
+  // Opens `path`, relative to `dirFd`, as the folder to list from its start.
+  OpenResult Open(int dirFd, const char* path, int flags);
+
   int fd = -1;
   bool read = false;  // since it was opened or rewound
   size_t pos = 0;
@@ -137,6 +140,7 @@ void CFolder::Close() {
   // lose anything.
   if (m_system->fd >= 0) close(m_system->fd);
   m_system->fd = -1;
+  m_failed = false;
 }
 
 namespace {
@@ -154,27 +158,23 @@ CFolder::OpenResult Refused(int dirFd, const char* path) {
 
 }  // namespace
 
+CFolder::OpenResult CFolder::System::Open(int dirFd, const char* path, int flags) {
+  fd = OpenDescriptor([&] { return openat(dirFd, path, flags); });
+  if (fd < 0) return Refused(dirFd, path);
+  read = false;
+  pos = end = 0;
+  return kOpened;
+}
+
 CFolder::OpenResult CFolder::OpenRoot(const std::string& path) {
   Close();
-  m_system->fd = OpenDescriptor([&] { return open(path.c_str(), kListingFlags); });
-  if (m_system->fd < 0) return Refused(AT_FDCWD, path.c_str());
-  m_failed = false;
-  m_system->read = false;
-  m_system->pos = m_system->end = 0;
-  return kOpened;
+  return m_system->Open(AT_FDCWD, path.c_str(), kListingFlags);
 }
 
 CFolder::OpenResult CFolder::OpenChild(CFolder& parent, std::string_view name) {
   Close();
   const CSystemName child(name);
-  const int parentFd = parent.m_system->fd;
-  m_system->fd =
-      OpenDescriptor([&] { return openat(parentFd, child.c_str(), kListingFlags | O_NOFOLLOW); });
-  if (m_system->fd < 0) return Refused(parentFd, child.c_str());
-  m_failed = false;
-  m_system->read = false;
-  m_system->pos = m_system->end = 0;
-  return kOpened;
+  return m_system->Open(parent.m_system->fd, child.c_str(), kListingFlags | O_NOFOLLOW);
 }
 
 bool CFolder::Rewind() {

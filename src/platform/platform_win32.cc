@@ -151,7 +151,6 @@ CFolder::OpenResult Pin(const char* path, bool noLink, HANDLE& folder) {
 
 CFolder::OpenResult CFolder::OpenRoot(const std::string& path) {
   Close();
-  m_failed = false;
   // Relative paths, "\x" and drive-relative "C:x" among them, are made full
   // once, from the current directory of this moment.
   std::string& full = m_system->path;
@@ -167,7 +166,6 @@ CFolder::OpenResult CFolder::OpenRoot(const std::string& path) {
 
 CFolder::OpenResult CFolder::OpenChild(CFolder& parent, std::string_view name) {
   Close();
-  m_failed = false;
   m_system->path.assign(parent.m_system->PathOf(name));
   return Pin(m_system->path.c_str(), true, m_system->folder);
 }
