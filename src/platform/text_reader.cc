@@ -91,7 +91,7 @@ bool CTextReader::Fill() {
     if (m_encoding == kUndecided) {
       Decide();
     } else if (m_encoding == kBytes) {
-      m_end = ReadBytes(m_buffer, sizeof m_buffer - 1);
+      m_end = ReadBytes(m_buffer, kBlock);
       if (m_end == 0) m_ended = true;
     } else if (const size_t got = ReadBytes(m_raw + m_rawUsed, sizeof m_raw - m_rawUsed)) {
       m_rawUsed += got;
